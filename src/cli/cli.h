@@ -1,0 +1,20 @@
+// txt2csv-cli: the conversion from a command line.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "primitives/files.h"
+
+namespace txt2csv {
+
+// Runs the command with its arguments (the program name left out) and gives
+// the exit status: 0 done, 1 the conversion failed, 2 a usage error.
+int run_command_line(const std::vector<std::string>& arguments);
+
+// What each platform makes of an argument's bytes (cli_posix.cpp, cli_win32.cpp).
+path path_from_argument(std::string_view argument);
+text separator_from_argument(std::string_view argument);
+
+}  // namespace txt2csv

@@ -1,0 +1,15 @@
+// On POSIX systems arguments are bytes: paths and the separator are taken
+// exactly as given, like the text of the window's separator box.
+#include "cli/cli.h"
+
+namespace txt2csv {
+
+path path_from_argument(std::string_view argument) { return path(std::string(argument)); }
+
+text separator_from_argument(std::string_view argument) { return text(argument); }
+
+}  // namespace txt2csv
+
+int main(int argc, char** argv) {
+  return txt2csv::run_command_line(std::vector<std::string>(argv + 1, argv + argc));
+}

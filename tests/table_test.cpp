@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/table.h"
+#include "convert/table_writer.h"
+
+namespace txt2csv {
+namespace {
+
+using namespace std::string_literals;
+
+// Streams `input` through a table_writer in chunks of `chunk` bytes.
+std::string stream_table(std::string_view input, std::string_view separator, size_t chunk) {
+  std::string table;
+  table_writer writer(separator, [&](std::string_view piece) {
+    table += piece;
+    return true;
+  });
+  for (size_t at = 0; at < input.size(); at += chunk)
+    EXPECT_TRUE(writer.write(input.substr(at, chunk)));
+  EXPECT_TRUE(writer.finish());
+  return table;
+}
+
+struct table_case {
+  std::string name;
+  std::string input;
+  std::string separator;
+  std::string table;
+};
+
+const std::string bar_inside = "\x81|";  // a GBK character whose second byte is "|"
+
+const table_case table_cases[] = {
+    {"bar fields", "a|b|c\r\n", "|", "a,b,c\r\n"},
+    {"last line without a line break", "a|b\r\nc|d", "|", "a,b\r\nc,d\r\n"},
+    {"no separator in the line", "abc\r\n", "|", "abc\r\n"},
+    {"adjacent and leading separators", "|a||b\r\n", "|", ",a,,b\r\n"},
+    {"trailing separator gives no empty field", "a|b|\r\n", "|", "a,b\r\n"},
+    {"two trailing separators", "a||\r\n", "|", "a,\r\n"},
+    {"empty lines give empty rows", "a\r\n\r\nb\r\n", "|", "a\r\n\r\nb\r\n"},
+    {"only line breaks", "\r\n\r\n", "|", "\r\n\r\n"},
+    {"empty input", "", "|", ""},
+    {"input starting with NUL", "\0a|b"s, "|", ""},
+    {"NUL in the middle ends the text", "a|b\r\nc\0|d\r\ne"s, "|", "a,b\r\nc\r\n"},
+    {"lone CR and LF stay in their field", "a\rb|c\nd\r\n", "|", "\"a\rb\",\"c\nd\"\r\n"},
+    {"CR before CR LF", "a\r\r\nb", "|", "\"a\r\"\r\nb\r\n"},
+    {"comma inside a field is quoted", "x,y|z\r\n", "|", "\"x,y\",z\r\n"},
+    {"quotes are doubled", "say \"hi\"|z\r\n", "|", "\"say \"\"hi\"\"\",z\r\n"},
+    {"lone quote", "\"|\r\n", "|", "\"\"\"\"\r\n"},
+    {"comma separator", "a,b,,c\r\n", ",", "a,b,,c\r\n"},
+    {"bar inside a GBK character", "x" + bar_inside + "|y\r\n", "|", "x" + bar_inside + ",y\r\n"},
+    {"GBK characters throughout", "\xD6\xD0\xCE\xC4|\xB1\xED\r\n", "|", "\xD6\xD0\xCE\xC4,\xB1\xED\r\n"},
+    {"GBK separator", "a\xA3\xAC" "b\xA3\xAC" "c\r\n", "\xA3\xAC", "a,b,c\r\n"},
+    {"GBK separator not matched across characters", "\xB0\xA3\xAC" "b\r\n", "\xA3\xAC",
+     "\xB0\xA3\xAC" "b\r\n"},
+    {"two-byte separator", "a::b:c::\r\n", "::", "a,b:c\r\n"},
+    {"separator longer than a line", "ab\r\nabcd|\r\n", "abcd|", "ab\r\n\r\n"},
+    {"separator is trimmed", "a|b\r\n", " |\xA1\xA1", "a,b\r\n"},
+    {"space alone stays a separator", "a b  c\r\n", " ", "a,b,,c\r\n"},
+    {"empty separator keeps the line whole", "a,b|c\r\n\r\nd\r\n", "", "\"a,b|c\"\r\n\r\nd\r\n"},
+    {"lead byte before CR swallows it", "a\x81\r\nb\r\n", "|", "\"a\x81\r\nb\"\r\n"},
+    {"lone lead byte at the end", "a|\x81", "|", "a,\x81\r\n"},
+    {"lead byte dropped from the separator by trimming", "a|\x81" "b\r\n", "|\x81",
+     "a,\x81" "b\r\n"},
+    // A lone lead byte as separator: its fields walk differently from the lines.
+    {"lead byte as separator", "a\x81\r\nb\x81\x81" "c", "\x81", "a,\"\r\nb\",,c\r\n"},
+    {"separator made of a line break", "a\r\nb", "\r\n", "a\r\nb\r\n"},
+    {"separator holding a line break", "ax\r\nyb\r\n", "x\r\ny", "ax\r\nyb\r\n"},
+};
+
+TEST(table, whole_text_rules_give_the_expected_table) {
+  for (const table_case& c : table_cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(table_from_whole_text(c.input, c.separator), c.table);
+  }
+}
+
+TEST(table_writer, matches_the_whole_text_at_every_chunk_size) {
+  for (const table_case& c : table_cases) {
+    for (size_t chunk = 1; chunk <= c.input.size() + 1; ++chunk) {
+      SCOPED_TRACE(c.name + ", chunk " + std::to_string(chunk));
+      EXPECT_EQ(stream_table(c.input, c.separator, chunk), c.table);
+    }
+  }
+}
+
+// Random texts over the bytes that matter, random separators and chunk sizes.
+TEST(table_writer, matches_the_whole_text_on_random_inputs) {
+  const std::string alphabet = "ab|,\" \r\n\x81\xA1\xA3\xAC\0"s;
+  const std::string separators[] = {"|", ",", "", " ", "::", "\xA3\xAC", "|\x81",
+                                    "\r",  "\n", "\r\n", "a|b", "\xA1\xA1"};
+  std::mt19937 random(20261211);
+  for (int round = 0; round < 3000; ++round) {
+    std::string input(random() % 40, ' ');
+    for (char& byte : input) byte = alphabet[random() % alphabet.size()];
+    const std::string& separator = separators[random() % std::size(separators)];
+    const size_t chunk = 1 + random() % 9;
+    SCOPED_TRACE(testing::Message() << "round " << round << ", chunk " << chunk);
+    ASSERT_EQ(stream_table(input, separator, chunk), table_from_whole_text(input, separator));
+  }
+}
+
+TEST(table_writer, stops_when_the_sink_fails) {
+  int calls = 0;
+  table_writer writer("|", [&](std::string_view) {
+    ++calls;
+    return false;
+  });
+  EXPECT_TRUE(writer.write("a|b\r\n"));  // still buffered
+  EXPECT_FALSE(writer.finish());
+  EXPECT_FALSE(writer.write("c\r\n"));
+  EXPECT_FALSE(writer.finish());
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(table_writer, keeps_memory_to_the_field_being_read) {
+  // A long line of short fields goes out as it streams, before its line ends.
+  std::string table;
+  table_writer writer("|", [&](std::string_view piece) {
+    table += piece;
+    return true;
+  });
+  const std::string fields(1 << 20, '|');
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(writer.write(fields));
+  EXPECT_GE(table.size(), 3u << 20);
+  ASSERT_TRUE(writer.finish());
+  EXPECT_EQ(table, std::string((4u << 20) - 1, ',') + "\r\n");
+}
+
+}  // namespace
+}  // namespace txt2csv
