@@ -1,6 +1,24 @@
 #include "primitives/files.h"
 
+#include <utility>
+
 namespace txt2csv {
+
+input_file::input_file(input_file&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)),
+      owns_handle_(other.owns_handle_),
+      status_(other.status_),
+      failure_(std::move(other.failure_)) {}
+
+output_file::output_file(output_file&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)),
+      owns_handle_(other.owns_handle_),
+      target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      failed_(other.failed_),
+      failure_(std::move(other.failure_)) {
+  other.temporary_.clear();
+}
 
 std::optional<byte_block> read_whole_file(const path& name) {
   input_file input(name);

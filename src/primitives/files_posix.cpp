@@ -68,12 +68,6 @@ input_file input_file::standard_input() {
   return input;
 }
 
-input_file::input_file(input_file&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      owns_handle_(other.owns_handle_),
-      status_(other.status_),
-      failure_(std::move(other.failure_)) {}
-
 input_file::~input_file() {
   if (handle_ != -1 && owns_handle_) close_descriptor(static_cast<int>(handle_));
 }
@@ -119,16 +113,6 @@ output_file output_file::standard_output() {
   output.handle_ = STDOUT_FILENO;
   output.owns_handle_ = false;
   return output;
-}
-
-output_file::output_file(output_file&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      owns_handle_(other.owns_handle_),
-      target_(std::move(other.target_)),
-      temporary_(std::move(other.temporary_)),
-      failed_(other.failed_),
-      failure_(std::move(other.failure_)) {
-  other.temporary_.clear();
 }
 
 output_file::~output_file() { discard(); }

@@ -83,12 +83,6 @@ input_file input_file::standard_input() {
   return input;
 }
 
-input_file::input_file(input_file&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      owns_handle_(other.owns_handle_),
-      status_(other.status_),
-      failure_(std::move(other.failure_)) {}
-
 input_file::~input_file() {
   if (handle_ != -1 && owns_handle_) CloseHandle(as_handle(handle_));
 }
@@ -135,16 +129,6 @@ output_file output_file::standard_output() {
   output.handle_ = from_handle(GetStdHandle(STD_OUTPUT_HANDLE));
   output.owns_handle_ = false;
   return output;
-}
-
-output_file::output_file(output_file&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      owns_handle_(other.owns_handle_),
-      target_(std::move(other.target_)),
-      temporary_(std::move(other.temporary_)),
-      failed_(other.failed_),
-      failure_(std::move(other.failure_)) {
-  other.temporary_.clear();
 }
 
 output_file::~output_file() { discard(); }
