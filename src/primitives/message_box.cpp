@@ -1,0 +1,18 @@
+// GBK texts: this file is compiled with the execution character set GBK.
+#include "primitives/message_box.h"
+
+namespace txt2csv {
+
+std::string_view default_box_title() { return "信息："; }
+
+unsigned effective_box_style(unsigned style) {
+  return (style & box_style::system_modal) ? style : style | box_style::task_modal;
+}
+
+int box_button_number(int platform_button) {
+  constexpr int first = 1;  // IDOK
+  constexpr int last = 7;   // IDNO
+  return platform_button >= first && platform_button <= last ? platform_button - 1 : 0;
+}
+
+}  // namespace txt2csv
