@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# txt2csv-cli.exe under Wine: the wide command line, GBK separators typed as
+# Unicode, folders whose names GBK cannot spell, and the exit statuses.
+# Usage: cli_test.sh TXT2CSV-CLI.EXE
+set -u
+cli="$1"
+wine_run="$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-run"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failures=0 passes=0
+
+check() {  # name, expected, actual
+  if [ "$2" == "$3" ]; then
+    passes=$((passes + 1))
+  else
+    failures=$((failures + 1))
+    echo "FAILED: $1"
+    echo "  expected: $(printf '%s' "$2" | od -An -c | head -3)"
+    echo "  actual:   $(printf '%s' "$3" | od -An -c | head -3)"
+  fi
+}
+
+run_cli() {  # directory, arguments...; sets status
+  local dir="$1"
+  shift
+  (cd "$dir" && "$wine_run" "$cli" "$@" >"$work/out" 2>"$work/err" </dev/null)
+  status=$?
+}
+
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+
+# The full-width comma typed on the command line matches GBK's A3 AC.
+dir="$work/plain"
+mkdir -p "$dir"
+gbk $'甲，乙，丙\r\n' >"$dir/1.txt"
+run_cli "$dir" -s '，' 1.txt 1.csv
+check "full-width comma: status" 0 "$status"
+check "full-width comma: table" "$(gbk $'甲,乙,丙\r\n' | od -An -tx1)" "$(od -An -tx1 <"$dir/1.csv")"
+
+# A folder named in Korean, outside GBK, still works.
+dir="$work/표 폴더"
+mkdir -p "$dir"
+printf 'a|b\r\n' >"$dir/1.txt"
+run_cli "$dir" -s '|' "$dir/1.txt" "$dir/1.csv"
+check "Korean folder: status" 0 "$status"
+check "Korean folder: table" $'a,b\r' "$(cat "$dir/1.csv")"
+
+# A separator GBK cannot represent matches nothing.
+run_cli "$dir" -s '☃' 1.txt -
+check "separator outside GBK: status" 0 "$status"
+check "separator outside GBK: table" $'a|b\r' "$(cat "$work/out")"
+
+# Failures: exit status 1, the old table kept.
+printf 'old\r\n' >"$dir/1.csv"
+run_cli "$dir" missing.txt 1.csv
+check "missing input: status" 1 "$status"
+check "missing input: message" "txt2csv-cli: cannot find 'missing.txt': no such file" "$(tr -d '\r' <"$work/err")"
+mkdir "$dir/sub.txt"
+run_cli "$dir" sub.txt 1.csv
+check "directory as input: status" 1 "$status"
+run_cli "$dir" 1.txt none/1.csv
+check "output folder missing: status" 1 "$status"
+check "old table kept" $'old\r' "$(cat "$dir/1.csv")"
+run_cli "$dir" --frobnicate
+check "usage error: status" 2 "$status"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
