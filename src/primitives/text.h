@@ -16,21 +16,35 @@ using text = std::string;
 using byte_block = std::string;
 using text_array = std::vector<text>;
 
+// How a text is cut into characters.
+enum class text_encoding { gbk, utf8 };
+
 // GBK's double-byte rule: a byte of 0x80 or more and the byte after it are
 // one character, whatever the second byte is.
 constexpr bool is_lead_byte(char byte) {
   return static_cast<unsigned char>(byte) >= 0x80;
 }
 
+// The length of the well-formed UTF-8 sequence at the start of `bytes`
+// (no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
+size_t utf8_sequence_length(std::string_view bytes);
+
+// The byte count of the character at `position`. GBK: a lead byte and the
+// byte after it, or 0 for a lead byte that ends the text (a scan stops
+// there). UTF-8: a well-formed sequence; any other byte stands alone.
+size_t character_length(std::string_view input, size_t position, text_encoding encoding);
+
 // Cuts `input` at every `separator` that starts on a character boundary.
 // No empty last member after a trailing separator; an empty separator gives
 // the whole text as one member; a limit caps the member count (negative: 0).
 text_array split_text(std::string_view input, std::string_view separator = ",",
-                      std::optional<long long> limit = std::nullopt);
+                      std::optional<long long> limit = std::nullopt,
+                      text_encoding encoding = text_encoding::gbk);
 
-// Removes half-width (0x20) and full-width (0xA1 0xA1) spaces at both ends;
-// a lone lead byte at the very end is removed instead of the trailing run.
-text trim_both_ends(std::string_view input);
+// Removes half-width spaces and full-width ones (GBK 0xA1 0xA1, UTF-8
+// U+3000) at both ends. In GBK a lone lead byte at the very end is removed
+// instead of the trailing run.
+text trim_both_ends(std::string_view input, text_encoding encoding = text_encoding::gbk);
 
 // The block's bytes up to its first NUL.
 text bytes_to_text(std::string_view block);
