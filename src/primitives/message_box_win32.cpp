@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "primitives/code_page.h"
+#include "primitives/code_page_win32.h"
 #include "primitives/message_box.h"
 
 namespace txt2csv {
