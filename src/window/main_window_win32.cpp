@@ -135,6 +135,14 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
       FillRect(dc, &client, brush_of(dc, live->description->properties.background));
       return 1;
     }
+    case WM_GETMINMAXINFO: {
+      // The platform would shrink a window wider than the screen; ours keeps its size.
+      auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
+      const extent size = live->description->properties.size;
+      limits.ptMaxTrackSize.x = std::max<LONG>(limits.ptMaxTrackSize.x, size.width);
+      limits.ptMaxTrackSize.y = std::max<LONG>(limits.ptMaxTrackSize.y, size.height);
+      return 0;
+    }
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) live->last_focused = control_index(*live, GetFocus());
       break;
