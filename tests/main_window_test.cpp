@@ -1,10 +1,10 @@
+#include "window/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <vector>
-
-#include "window/main_window.h"
 
 namespace txt2csv {
 namespace {
@@ -17,7 +17,9 @@ constexpr std::size_t separator_caption = 0, edition_label = 1, instructions_lab
 
 TEST(main_window_description, texts_are_gbk_bytes) {
   EXPECT_EQ(main_window_description.properties.title, "Tabrix Vornel\xD7\xA8\xB0\xE6");
-  EXPECT_EQ(main_controls[separator_box].name, "\xB1\xE0\xBC\xAD\xBF\xF2" "1");
+  EXPECT_EQ(main_controls[separator_box].name,
+            "\xB1\xE0\xBC\xAD\xBF\xF2"
+            "1");
 }
 
 TEST(main_window_description, controls_fit_the_window_and_do_not_overlap) {
@@ -29,8 +31,9 @@ TEST(main_window_description, controls_fit_the_window_and_do_not_overlap) {
     EXPECT_LE(a.place.y + a.size.height, main_window_description.properties.size.height);
     for (std::size_t j = i + 1; j < main_controls.size(); ++j) {
       const control_description& b = main_controls[j];
-      const bool apart = a.place.x + a.size.width <= b.place.x || b.place.x + b.size.width <= a.place.x ||
-                         a.place.y + a.size.height <= b.place.y || b.place.y + b.size.height <= a.place.y;
+      const bool apart =
+          a.place.x + a.size.width <= b.place.x || b.place.x + b.size.width <= a.place.x ||
+          a.place.y + a.size.height <= b.place.y || b.place.y + b.size.height <= a.place.y;
       EXPECT_TRUE(apart) << i << " overlaps " << j;
     }
   }
@@ -48,11 +51,9 @@ struct placement_case {
 
 TEST(centred_place, truncates_toward_zero) {
   const placement_case cases[] = {
-      {{1920, 1080}, {625, 450}},
-      {{1366, 768}, {348, 294}},
-      {{670, 179}, {0, 0}},
-      {{671, 180}, {0, 0}},
-      {{641, 480}, {-14, 150}},  // -29 / 2: -14, where rounding down would give -15
+      {{1920, 1080}, {625, 450}}, {{1366, 768}, {348, 294}}, {{670, 179}, {0, 0}},
+      {{671, 180}, {0, 0}},       {{641, 480}, {-14, 150}},  // -29 / 2: -14, where rounding down
+                                                             // would give -15
       {{600, 100}, {-35, -39}},
   };
   for (const placement_case& c : cases)
@@ -73,7 +74,9 @@ TEST(tab_cycle, ranks_by_tab_order_then_later_listed_first) {
   const control_description disabled{.enabled = false, .tab_stop = true};
   const control_description label{};
   const cycle_case cases[] = {
-      {"the main window", {main_controls.begin(), main_controls.end()}, {separator_box, generate_button}},
+      {"the main window",
+       {main_controls.begin(), main_controls.end()},
+       {separator_box, generate_button}},
       {"by tab order", {focusable(2), focusable(0), focusable(1)}, {1, 2, 0}},
       {"equal orders, later listed first", {focusable(0), focusable(0), focusable(0)}, {2, 1, 0}},
       {"mixed", {focusable(1), focusable(0), focusable(1), focusable(0)}, {3, 1, 2, 0}},
@@ -92,14 +95,10 @@ struct focus_case {
 TEST(next_focus, alternates_between_box_and_button) {
   using enum tab_direction;
   const focus_case cases[] = {
-      {separator_box, forward, generate_button},
-      {generate_button, forward, separator_box},
-      {separator_box, backward, generate_button},
-      {generate_button, backward, separator_box},
-      {std::nullopt, forward, separator_box},
-      {std::nullopt, backward, generate_button},
-      {instructions_label, forward, separator_box},
-      {edition_label, backward, generate_button},
+      {separator_box, forward, generate_button},    {generate_button, forward, separator_box},
+      {separator_box, backward, generate_button},   {generate_button, backward, separator_box},
+      {std::nullopt, forward, separator_box},       {std::nullopt, backward, generate_button},
+      {instructions_label, forward, separator_box}, {edition_label, backward, generate_button},
   };
   for (const focus_case& c : cases)
     EXPECT_EQ(next_focus(main_controls, c.from, c.direction), c.to)
@@ -110,10 +109,12 @@ TEST(next_focus, wraps_around_a_longer_cycle) {
   const std::vector<control_description> controls = {focusable(0), focusable(1), focusable(2)};
   std::vector<std::size_t> visited;
   std::optional<std::size_t> at = 2;
-  for (int step = 0; step < 4; ++step) visited.push_back(*(at = next_focus(controls, at, tab_direction::forward)));
+  for (int step = 0; step < 4; ++step)
+    visited.push_back(*(at = next_focus(controls, at, tab_direction::forward)));
   EXPECT_EQ(visited, (std::vector<std::size_t>{0, 1, 2, 0}));
   EXPECT_EQ(next_focus(controls, 0, tab_direction::backward), 2u);
-  EXPECT_EQ(next_focus(std::vector<control_description>{{}}, 0, tab_direction::forward), std::nullopt);
+  EXPECT_EQ(next_focus(std::vector<control_description>{{}}, 0, tab_direction::forward),
+            std::nullopt);
 }
 
 TEST(focus_on_activation, returns_to_the_last_focused_control) {

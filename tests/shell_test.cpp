@@ -1,9 +1,9 @@
+#include "shell/shell.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "shell/shell.h"
 
 namespace txt2csv {
 namespace {
@@ -51,7 +51,8 @@ TEST(runtime_error_box_text, frames_the_message) {
   EXPECT_EQ(window_load_failure_message(), failure);
   EXPECT_EQ(runtime_error_box_text(failure),
             "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!\r\n\r\n"
-            "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2\xA3\xBA" + failure + "\r\n");
+            "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2\xA3\xBA" +
+                failure + "\r\n");
   EXPECT_EQ(runtime_error_box_text(""), "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!\r\n\r\n");
   EXPECT_EQ(runtime_error_box_title(), "\xB4\xED\xCE\xF3");
 }

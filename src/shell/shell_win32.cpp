@@ -1,3 +1,5 @@
+#include "shell/shell_win32.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 
 #include "shell/gbk_text_win32.h"
 #include "shell/shell.h"
-#include "shell/shell_win32.h"
 #include "window/main_window.h"
 #include "window/main_window_win32.h"
 
@@ -33,7 +34,7 @@ shell_state& shell() {
 // The executable's full path, however long.
 std::wstring executable_path() {
   std::wstring path(MAX_PATH, L'\0');
-  while (path.size() <= 0x10000) {
+  while (path.size() <= 0x10000) {  // a path holds at most 32767 characters
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
@@ -46,8 +47,8 @@ std::wstring executable_path() {
 }
 
 bool any_window_exists() {
-  return std::ranges::any_of(shell().windows,
-                             [](const loaded_window_entry& entry) { return IsWindow(entry.window); });
+  return std::ranges::any_of(
+      shell().windows, [](const loaded_window_entry& entry) { return IsWindow(entry.window); });
 }
 
 void end_of_window(HWND window) {

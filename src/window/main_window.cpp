@@ -10,8 +10,8 @@ namespace txt2csv {
 
 namespace {
 
-// In the order of the description; builders create them in reverse, so that
-// the first listed ends up on top.
+// In the order of the description; builders create them from the last to the
+// first.
 constexpr control_description main_window_controls[] = {
     {.name = "标签3",
      .kind = control_kind::label,
@@ -88,8 +88,7 @@ std::vector<std::size_t> tab_cycle(std::span<const control_description> controls
 }
 
 std::optional<std::size_t> next_focus(std::span<const control_description> controls,
-                                      std::optional<std::size_t> current,
-                                      tab_direction direction) {
+                                      std::optional<std::size_t> current, tab_direction direction) {
   const std::vector<std::size_t> cycle = tab_cycle(controls);
   if (cycle.empty()) return std::nullopt;
   const bool forward = direction == tab_direction::forward;
@@ -122,8 +121,7 @@ key_action action_for_key(const window_properties& window, key_press press) {
     case key::f1:
       if (no_modifier && !window.f1_opens_help) return key_action::ignore;
       break;
-    case key::other:
-      break;
+    case key::other: break;
   }
   return key_action::pass_on;
 }

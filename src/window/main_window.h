@@ -33,7 +33,6 @@ struct colour {
   std::uint8_t red = 0;
   std::uint8_t green = 0;
   std::uint8_t blue = 0;
-  bool operator==(const colour&) const = default;
 };
 inline constexpr colour button_face{.is_button_face = true};
 inline constexpr colour black{};
@@ -43,9 +42,9 @@ enum class control_kind { label, edit_box, button };
 
 // How a control lays out its text.
 enum class text_layout {
-  single_line_centred,   // one line, centred vertically
-  wrapped_from_top,      // as many lines as the width needs, the first at the top
-  wrapped_centred,       // a button's text: centred both ways, wrapping when too wide
+  single_line_centred,  // one line, centred vertically
+  wrapped_from_top,     // as many lines as the width needs, the first at the top
+  wrapped_centred,      // a button's text: centred both ways, wrapping when too wide
 };
 
 // The bound routines. An unbound event (nullptr) has no effect.
@@ -57,7 +56,7 @@ struct window_properties {
   std::uint32_t number = 0;
   std::string_view title = {};
   point stored_place = {};  // not used: the window is centred on the screen
-  extent size = {};    // the outer size, border and title bar included
+  extent size = {};         // the outer size, border and title bar included
   bool resizable = false;
   bool control_box = true;  // system menu and close box
   bool minimize_box = false;
@@ -133,8 +132,7 @@ enum class tab_direction { forward, backward };
 // outside the cycle, forward goes to its first control and backward to its
 // last. None when nothing is focusable.
 std::optional<std::size_t> next_focus(std::span<const control_description> controls,
-                                      std::optional<std::size_t> current,
-                                      tab_direction direction);
+                                      std::optional<std::size_t> current, tab_direction direction);
 
 // The control that takes the focus when the window gets it: the one that last
 // had it, if still focusable, else the first of the tab cycle.
@@ -151,11 +149,11 @@ struct key_press {
 };
 
 enum class key_action {
-  pass_on,         // the focused control gets the key as usual
-  ignore,          // the key goes no further and nothing happens
+  pass_on,  // the focused control gets the key as usual
+  ignore,   // the key goes no further and nothing happens
   focus_next,
   focus_previous,
-  close_window,    // the same as the close box
+  close_window,  // the same as the close box
 };
 
 // What the window makes of a key press before its focused control sees it.

@@ -60,7 +60,8 @@ const control_description* description_of(const live_window& live, HWND control)
 
 std::wstring window_text(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -69,8 +70,8 @@ void focus_control(const live_window& live, std::optional<std::size_t> index) {
 }
 
 void move_focus(const live_window& live, tab_direction direction) {
-  focus_control(live, next_focus(live.description->controls,
-                                 control_index(live, GetFocus()), direction));
+  focus_control(live,
+                next_focus(live.description->controls, control_index(live, GetFocus()), direction));
 }
 
 void raise_control_event(const live_window& live, HWND control, WORD notification) {
@@ -90,11 +91,10 @@ void paint_label(const live_window& live, const DRAWITEMSTRUCT& item) {
   FillRect(item.hDC, &item.rcItem, brush_of(item.hDC, label->background));
   SetTextColor(item.hDC, colour_value(label->text_colour));
   SetBkMode(item.hDC, TRANSPARENT);
-  const HGDIOBJ old_font =
-      SelectObject(item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
-  const UINT layout = label->layout == text_layout::wrapped_from_top
-                          ? DT_WORDBREAK
-                          : DT_SINGLELINE | DT_VCENTER;
+  const HGDIOBJ old_font = SelectObject(
+      item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+  const UINT layout =
+      label->layout == text_layout::wrapped_from_top ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER;
   const std::wstring text = window_text(item.hwndItem);
   RECT area = item.rcItem;
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &area,
@@ -166,7 +166,8 @@ LRESULT CALLBACK feedback_procedure(HWND control, UINT message, WPARAM wparam, L
     const auto& description = *reinterpret_cast<const control_description*>(reference);
     const live_window* live = live_window_of(GetParent(control));
     if (live == nullptr || !live->raising_events) return 0;
-    return description.feedback(static_cast<std::int32_t>(wparam), static_cast<std::int32_t>(lparam))
+    return description
+        .feedback(static_cast<std::int32_t>(wparam), static_cast<std::int32_t>(lparam))
         .value_or(0);
   }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(control, feedback_procedure, 0);
@@ -175,7 +176,8 @@ LRESULT CALLBACK feedback_procedure(HWND control, UINT message, WPARAM wparam, L
 
 int line_height(HWND box) {
   const HDC dc = GetDC(box);
-  const HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  const HGDIOBJ old_font =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   SelectObject(dc, old_font);
@@ -218,9 +220,7 @@ LRESULT CALLBACK centred_line_procedure(HWND box, UINT message, WPARAM wparam, L
       ReleaseDC(box, dc);
       return result;
     }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(box, centred_line_procedure, 0);
-      break;
+    case WM_NCDESTROY: RemoveWindowSubclass(box, centred_line_procedure, 0); break;
   }
   return DefSubclassProc(box, message, wparam, lparam);
 }
@@ -233,8 +233,7 @@ struct control_class {
 
 control_class class_of(const control_description& control) {
   switch (control.kind) {
-    case control_kind::label:
-      return {L"STATIC", SS_OWNERDRAW, 0};  // painted by paint_label
+    case control_kind::label: return {L"STATIC", SS_OWNERDRAW, 0};  // painted by paint_label
     case control_kind::edit_box:
       return {L"EDIT", ES_LEFT | (control.scrolls_horizontally ? ES_AUTOHSCROLL : 0u),
               control.sunken_edge ? WS_EX_CLIENTEDGE : 0u};
@@ -260,7 +259,8 @@ HWND create_control(HWND window, const control_description& control) {
   SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(user_interface_font()), FALSE);
   const auto reference = reinterpret_cast<DWORD_PTR>(&control);
   if (control.kind == control_kind::edit_box) {
-    SendMessageW(created, EM_SETLIMITTEXT, static_cast<WPARAM>(control.length_limit.value_or(0)), 0);
+    SendMessageW(created, EM_SETLIMITTEXT, static_cast<WPARAM>(control.length_limit.value_or(0)),
+                 0);
     SetWindowSubclass(created, centred_line_procedure, 0, reference);
     // Its client area is measured again, now with its font.
     SetWindowPos(created, nullptr, 0, 0, 0, 0,
@@ -292,11 +292,11 @@ bool register_window_class(const window_properties& properties) {
   window_class.lpfnWndProc = window_procedure;
   window_class.hInstance = instance;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TXT2CSV_ICON),
-                                                     IMAGE_ICON, properties.icon_size,
-                                                     properties.icon_size, 0));
-  window_class.hIconSm = static_cast<HICON>(LoadImageW(
-      instance, MAKEINTRESOURCEW(TXT2CSV_ICON), IMAGE_ICON, small_icon, small_icon, 0));
+  window_class.hIcon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TXT2CSV_ICON), IMAGE_ICON,
+                                    properties.icon_size, properties.icon_size, 0));
+  window_class.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(TXT2CSV_ICON), IMAGE_ICON, small_icon, small_icon, 0));
   window_class.lpszClassName = window_class_name;
   return RegisterClassExW(&window_class) != 0;
 }
@@ -329,9 +329,9 @@ HWND build_window(const window_description& description, window_ended_callback o
   const extent screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   const point place = centred_place(screen, properties.size);
   const HWND window = CreateWindowExW(
-      window_extended_style(properties), window_class_name,
-      wide_from_gbk(properties.title).c_str(), window_style(properties), place.x, place.y,
-      properties.size.width, properties.size.height, nullptr, nullptr, program_instance(), &owner);
+      window_extended_style(properties), window_class_name, wide_from_gbk(properties.title).c_str(),
+      window_style(properties), place.x, place.y, properties.size.width, properties.size.height,
+      nullptr, nullptr, program_instance(), &owner);
   if (window == nullptr) return nullptr;
 
   RECT outer;
@@ -343,7 +343,7 @@ HWND build_window(const window_description& description, window_ended_callback o
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(user_interface_font()), FALSE);
   if (!properties.movable) DeleteMenu(GetSystemMenu(window, FALSE), SC_MOVE, MF_BYCOMMAND);
 
-  // In reverse, so that the first listed control ends up first in the z-order.
+  // From the last listed to the first; the z-order follows the creation.
   for (std::size_t index = description.controls.size(); index-- > 0;) {
     live.controls[index] = create_control(window, description.controls[index]);
     if (live.controls[index] == nullptr) {
@@ -371,19 +371,11 @@ bool handle_key_message(HWND window, const MSG& message) {
                         .shift = GetKeyState(VK_SHIFT) < 0,
                         .alt = (HIWORD(message.lParam) & KF_ALTDOWN) != 0};
   switch (action_for_key(live->description->properties, press)) {
-    case key_action::pass_on:
-      return false;
-    case key_action::ignore:
-      return true;
-    case key_action::focus_next:
-      move_focus(*live, tab_direction::forward);
-      return true;
-    case key_action::focus_previous:
-      move_focus(*live, tab_direction::backward);
-      return true;
-    case key_action::close_window:
-      SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-      return true;
+    case key_action::pass_on: return false;
+    case key_action::ignore: return true;
+    case key_action::focus_next: move_focus(*live, tab_direction::forward); return true;
+    case key_action::focus_previous: move_focus(*live, tab_direction::backward); return true;
+    case key_action::close_window: SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); return true;
   }
   return false;
 }

@@ -28,7 +28,8 @@ constexpr wchar_t main_window_class[] = L"txt2csv_window";
 std::string utf8(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
   return bytes;
@@ -66,7 +67,8 @@ std::wstring window_text(HWND window) {
   // WM_GETTEXT reaches another process's window; GetWindowText may not.
   const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const auto copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  const auto copied =
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied));
   return text;
 }
@@ -119,9 +121,10 @@ std::vector<HWND> top_level_windows(const wchar_t* class_name, const std::wstrin
 // The process's current directory, from its process parameters (x64 layout).
 std::wstring current_directory(DWORD process_id) {
   using query_function = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-  const auto query = reinterpret_cast<query_function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
+  const auto query = reinterpret_cast<query_function>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  const HANDLE process =
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
   if (!process || !query) return {};
   std::wstring directory;
   PROCESS_BASIC_INFORMATION basic{};
@@ -183,15 +186,18 @@ std::string describe_control(HWND window, HWND control) {
   GetClientRect(control, &client);
   MapWindowPoints(control, window, reinterpret_cast<POINT*>(&client), 2);
   std::string out = "{\"class\":" + quoted(class_name(control)) +
-                    ",\"id\":" + number(GetDlgCtrlID(control)) + ",\"text\":" + quoted(window_text(control)) +
-                    ",\"rect\":" + rect_json(place) + ",\"client\":" + rect_json(client) +
+                    ",\"id\":" + number(GetDlgCtrlID(control)) +
+                    ",\"text\":" + quoted(window_text(control)) + ",\"rect\":" + rect_json(place) +
+                    ",\"client\":" + rect_json(client) +
                     ",\"style\":" + number(GetWindowLongW(control, GWL_STYLE) & 0xFFFFFFFFLL) +
                     ",\"exstyle\":" + number(GetWindowLongW(control, GWL_EXSTYLE) & 0xFFFFFFFFLL);
   if (class_name(control) == L"Edit") {
     DWORD start = 0, end = 0;
-    SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
     out += ",\"selection\":[" + number(start) + "," + number(end) + "]";
-    out += ",\"limit\":" + number(static_cast<long long>(SendMessageW(control, EM_GETLIMITTEXT, 0, 0)));
+    out += ",\"limit\":" +
+           number(static_cast<long long>(SendMessageW(control, EM_GETLIMITTEXT, 0, 0)));
   }
   return out + "}";
 }
@@ -215,25 +221,28 @@ int describe_command(HWND window) {
   thread.cbSize = sizeof thread;
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
 
-  std::string out = "{\"title\":" + quoted(window_text(window)) + ",\"pid\":" + number(process_of(window)) +
-                    ",\"screen\":[" + number(GetSystemMetrics(SM_CXSCREEN)) + "," +
-                    number(GetSystemMetrics(SM_CYSCREEN)) + "]" + ",\"outer\":" + rect_json(outer) +
-                    ",\"client\":" + rect_json(client) +
-                    ",\"style\":" + number(GetWindowLongW(window, GWL_STYLE) & 0xFFFFFFFFLL) +
-                    ",\"exstyle\":" + number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
-                    ",\"owner\":" + handle_json(GetWindow(window, GW_OWNER)) +
-                    ",\"foreground\":" + (GetForegroundWindow() == window ? "true" : "false") +
-                    ",\"focus\":" + (thread.hwndFocus ? number(GetDlgCtrlID(thread.hwndFocus)) : "null") +
-                    ",\"caret\":" + (thread.hwndCaret ? "{\"id\":" + number(GetDlgCtrlID(thread.hwndCaret)) +
-                                                            ",\"rect\":" + rect_json(thread.rcCaret) + "}"
-                                                      : "null") +
-                    ",\"font_height\":" + number(metrics.tmHeight) +
-                    ",\"directory\":" + quoted(current_directory(process_of(window))) +
-                    ",\"close_box\":" + point_answering(window, outer, HTCLOSE) +
-                    ",\"caption\":" + point_answering(window, outer, HTCAPTION) + ",\"controls\":[";
+  std::string out =
+      "{\"title\":" + quoted(window_text(window)) + ",\"pid\":" + number(process_of(window)) +
+      ",\"screen\":[" + number(GetSystemMetrics(SM_CXSCREEN)) + "," +
+      number(GetSystemMetrics(SM_CYSCREEN)) + "]" + ",\"outer\":" + rect_json(outer) +
+      ",\"client\":" + rect_json(client) +
+      ",\"style\":" + number(GetWindowLongW(window, GWL_STYLE) & 0xFFFFFFFFLL) +
+      ",\"exstyle\":" + number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
+      ",\"owner\":" + handle_json(GetWindow(window, GW_OWNER)) +
+      ",\"foreground\":" + (GetForegroundWindow() == window ? "true" : "false") +
+      ",\"focus\":" + (thread.hwndFocus ? number(GetDlgCtrlID(thread.hwndFocus)) : "null") +
+      ",\"caret\":" +
+      (thread.hwndCaret ? "{\"id\":" + number(GetDlgCtrlID(thread.hwndCaret)) +
+                              ",\"rect\":" + rect_json(thread.rcCaret) + "}"
+                        : "null") +
+      ",\"font_height\":" + number(metrics.tmHeight) +
+      ",\"directory\":" + quoted(current_directory(process_of(window))) +
+      ",\"close_box\":" + point_answering(window, outer, HTCLOSE) +
+      ",\"caption\":" + point_answering(window, outer, HTCAPTION) + ",\"controls\":[";
   // In z-order, top first.
   bool first = true;
-  for (HWND control = GetWindow(window, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+  for (HWND control = GetWindow(window, GW_CHILD); control;
+       control = GetWindow(control, GW_HWNDNEXT)) {
     if (!first) out += ",";
     first = false;
     out += describe_control(window, control);
@@ -246,7 +255,8 @@ int send_command(HWND window, int control_id, UINT message, WPARAM wparam, LPARA
   const HWND control = GetDlgItem(window, control_id);
   if (!control) return 1;
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(control, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &answer)) return 1;
+  if (!SendMessageTimeoutW(control, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &answer))
+    return 1;
   std::printf("{\"answer\":%lld,\"alive\":%s}\n", static_cast<long long>(answer),
               IsWindow(window) ? "true" : "false");
   return 0;
@@ -270,23 +280,29 @@ int message_box_command(const std::wstring& image, DWORD timeout, bool press) {
       if (!first_button) first_button = child;
       buttons += (buttons.size() > 1 ? "," : "") + quoted(window_text(child));
     } else if (kind == L"Static") {
-      if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = true;
-      else if (!window_text(child).empty()) texts += (texts.size() > 1 ? "," : "") + quoted(window_text(child));
+      if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        icon = true;
+      else if (!window_text(child).empty())
+        texts += (texts.size() > 1 ? "," : "") + quoted(window_text(child));
     }
   }
   const bool program_windows = !top_level_windows(main_window_class, image).empty();
-  std::printf("{\"title\":%s,\"texts\":%s],\"buttons\":%s],\"icon\":%s,\"owner\":%s,\"program_windows\":%s}\n",
-              quoted(window_text(box)).c_str(), texts.c_str(), buttons.c_str(), icon ? "true" : "false",
-              handle_json(GetWindow(box, GW_OWNER)).c_str(), program_windows ? "true" : "false");
+  std::printf(
+      "{\"title\":%s,\"texts\":%s],\"buttons\":%s],\"icon\":%s,\"owner\":%s,\"program_windows\":%s}"
+      "\n",
+      quoted(window_text(box)).c_str(), texts.c_str(), buttons.c_str(), icon ? "true" : "false",
+      handle_json(GetWindow(box, GW_OWNER)).c_str(), program_windows ? "true" : "false");
   if (press && first_button) PostMessageW(first_button, BM_CLICK, 0, 0);
   return 0;
 }
 
 int resources_command(const wchar_t* executable) {
-  const HMODULE module = LoadLibraryExW(executable, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  const HMODULE module = LoadLibraryExW(executable, nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!module) return 1;
   std::string out = "{";
-  if (const auto icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))) {
+  if (const auto icon = static_cast<HICON>(
+          LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))) {
     ICONINFO info{};
     GetIconInfo(icon, &info);
     BITMAP bitmap{};
@@ -306,14 +322,16 @@ int resources_command(const wchar_t* executable) {
   std::vector<char> block(GetFileVersionInfoSizeW(executable, &ignored));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT size = 0;
-  if (!block.empty() && GetFileVersionInfoW(executable, 0, static_cast<DWORD>(block.size()), block.data()) &&
+  if (!block.empty() &&
+      GetFileVersionInfoW(executable, 0, static_cast<DWORD>(block.size()), block.data()) &&
       VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size)) {
     const auto version = [](DWORD high, DWORD low) {
-      return "\"" + number(HIWORD(high)) + "." + number(LOWORD(high)) + "." + number(HIWORD(low)) + "." +
-             number(LOWORD(low)) + "\"";
+      return "\"" + number(HIWORD(high)) + "." + number(LOWORD(high)) + "." + number(HIWORD(low)) +
+             "." + number(LOWORD(low)) + "\"";
     };
     out += "\"file_version\":" + version(fixed->dwFileVersionMS, fixed->dwFileVersionLS) +
-           ",\"product_version\":" + version(fixed->dwProductVersionMS, fixed->dwProductVersionLS) + ",";
+           ",\"product_version\":" + version(fixed->dwProductVersionMS, fixed->dwProductVersionLS) +
+           ",";
   }
   out.back() = '}';
   std::printf("%s\n", out.c_str());

@@ -114,9 +114,9 @@ class Desktop:
             raise AssertionError(f"window_probe {' '.join(map(str, arguments))} failed: {text}")
         return json.loads(text) if text.strip() else None
 
-    def main_windows(self, count, image=MAIN_WINDOW_IMAGE, timeout=20):
+    def main_windows(self, count, timeout=20):
         """Waits until `count` main windows are up; their handles and pids."""
-        return self.probe("windows", image, count, int(timeout * 1000))
+        return self.probe("windows", MAIN_WINDOW_IMAGE, count, int(timeout * 1000))
 
     def start_main_window(self, *arguments, cwd=None):
         """Starts txt2csv and waits for its window; the process and the handle."""
