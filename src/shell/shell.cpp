@@ -11,7 +11,7 @@ void exit_routines::add(exit_routine routine) {
 }
 
 void exit_routines::run_all() {
-  // Taken out first, so that each runs once even if one of them ends the program.
+  // Taken out first: a routine that registers another does not disturb the walk.
   std::vector<exit_routine> to_run;
   to_run.swap(routines_);
   for (exit_routine routine : to_run) routine();
