@@ -3,7 +3,6 @@
 // exit status 1 and the reason on standard error.
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -35,12 +34,12 @@ struct fault {
   int error = 0;
 };
 
-[[noreturn]] void refuse(const char* spec) {
-  std::fprintf(stderr, "failing_io: cannot understand TXT2CSV_FAULT=%s\n", spec);
+[[noreturn]] void refuse(const char* setting) {
+  std::fprintf(stderr, "failing_io: cannot understand TXT2CSV_FAULT=%s\n", setting);
   std::abort();
 }
 
-int error_named(std::string_view name, const char* spec) {
+int error_named(std::string_view name, const char* setting) {
   const struct {
     std::string_view name;
     int error;
@@ -48,11 +47,11 @@ int error_named(std::string_view name, const char* spec) {
                 {"EACCES", EACCES}, {"EXDEV", EXDEV},   {"EROFS", EROFS}};
   for (const auto& known : errors)
     if (known.name == name) return known.error;
-  refuse(spec);
+  refuse(setting);
 }
 
-fault parse(const char* spec) {
-  if (!spec || std::string_view(spec) == "none") return {};
+fault parse(const char* setting) {
+  if (!setting || std::string_view(setting) == "none") return {};
   const struct {
     std::string_view name;
     fault_kind kind;
@@ -65,7 +64,7 @@ fault parse(const char* spec) {
                {"rename", fault_kind::rename, false, true},
                {"short", fault_kind::short_transfers, true, false},
                {"interrupt", fault_kind::interrupt, false, false}};
-  std::string_view rest = spec;
+  std::string_view rest = setting;
   auto next_part = [&] {
     std::string_view part = rest.substr(0, rest.find(':'));
     rest.remove_prefix(std::min(rest.size(), part.size() + 1));
@@ -78,14 +77,14 @@ fault parse(const char* spec) {
     if (known.has_bytes) {
       std::string_view count = next_part();
       if (count.empty() || count.find_first_not_of("0123456789") != std::string_view::npos)
-        refuse(spec);
+        refuse(setting);
       chosen.bytes = std::strtoull(std::string(count).c_str(), nullptr, 10);
     }
-    if (known.has_error) chosen.error = error_named(next_part(), spec);
-    if (!rest.empty()) refuse(spec);
+    if (known.has_error) chosen.error = error_named(next_part(), setting);
+    if (!rest.empty()) refuse(setting);
     return chosen;
   }
-  refuse(spec);
+  refuse(setting);
 }
 
 const fault& armed() {
