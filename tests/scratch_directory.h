@@ -9,6 +9,13 @@
 
 namespace txt2csv::testing_support {
 
+inline std::set<std::string> names_in(const std::filesystem::path& directory) {
+  std::set<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(directory))
+    found.insert(entry.path().filename().string());
+  return found;
+}
+
 class scratch_directory {
  public:
   scratch_directory() {
@@ -31,12 +38,7 @@ class scratch_directory {
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
   // The names in the directory, to show that nothing was left behind.
-  std::set<std::string> names() const {
-    std::set<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
-      found.insert(entry.path().filename().string());
-    return found;
-  }
+  std::set<std::string> names() const { return names_in(path_); }
 
  private:
   std::filesystem::path path_;

@@ -1,9 +1,11 @@
 #include "cli/cli.h"
 
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "convert/convert_file.h"
+#include "primitives/allocation.h"
 
 namespace txt2csv {
 
@@ -46,9 +48,18 @@ bool names_standard_stream(const std::optional<std::string>& argument) {
 
 std::string in_quotes(std::string_view name) { return "'" + std::string(name) + "'"; }
 
-}  // namespace
+// Formatted without the heap, which has just failed us.
+void complain_out_of_memory() {
+  char message[96];
+  std::size_t size = failed_allocation_size();
+  if (size == 0)
+    std::snprintf(message, sizeof message, "out of memory");
+  else
+    std::snprintf(message, sizeof message, "out of memory: %zu bytes could not be allocated", size);
+  complain(message);
+}
 
-int run_command_line(const std::vector<std::string>& arguments) {
+int run(const std::vector<std::string>& arguments) {
   options chosen;
   std::vector<std::string> positional;
   bool options_ended = false;
@@ -116,6 +127,18 @@ int run_command_line(const std::vector<std::string>& arguments) {
       return 1;
   }
   return 1;
+}
+
+}  // namespace
+
+int run_command_line(const std::vector<std::string>& arguments) {
+  try {
+    return run(arguments);
+  } catch (const std::bad_alloc&) {
+    // Unwinding has removed any new table file and freed what the conversion held.
+    complain_out_of_memory();
+    return 1;
+  }
 }
 
 }  // namespace txt2csv

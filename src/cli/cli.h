@@ -10,7 +10,8 @@
 namespace txt2csv {
 
 // Runs the command with its arguments (the program name left out) and gives
-// the exit status: 0 done, 1 the conversion failed, 2 a usage error.
+// the exit status: 0 done, 1 the conversion failed (running out of memory
+// included), 2 a usage error.
 int run_command_line(const std::vector<std::string>& arguments);
 
 // What each platform makes of an argument's bytes (cli_posix.cpp, cli_win32.cpp).

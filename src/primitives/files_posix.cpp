@@ -148,9 +148,13 @@ bool output_file::commit() {
     handle_ = -1;
     return true;
   }
+  // The new table must be on the disk before it takes the old one's place;
+  // a write error that the disk reports late shows up here too.
   int descriptor = static_cast<int>(std::exchange(handle_, -1));
-  if (!close_descriptor(descriptor)) {
-    failure_ = describe_errno(errno);
+  int error = ::fsync(descriptor) == 0 ? 0 : errno;
+  if (!close_descriptor(descriptor) && error == 0) error = errno;
+  if (error != 0) {
+    failure_ = describe_errno(error);
     discard();
     return false;
   }

@@ -1,0 +1,14 @@
+// Running out of memory, reported with the number of bytes asked for. A
+// program built with allocation.cpp gets global operator new and delete over
+// malloc and free that note the size of an allocation they cannot satisfy
+// before throwing std::bad_alloc.
+#pragma once
+
+#include <cstddef>
+
+namespace txt2csv {
+
+// The size of the last allocation that failed; 0 when none has.
+std::size_t failed_allocation_size();
+
+}  // namespace txt2csv

@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include "convert/generate.h"
+#include "primitives/code_page_win32.h"
+#include "primitives/message_box.h"
+#include "shell/shell.h"
+#include "shell/shell_win32.h"
+#include "window/events.h"
+#include "window/main_window.h"
+#include "window/main_window_win32.h"
+
+namespace txt2csv {
+
+void on_generate_clicked() {
+  HWND main_window = loaded_window(main_window_number);
+  text separator = gbk_from_wide(separator_box_text(main_window));
+  generate_report report = generate_table(run_directory(), separator);
+  message_box(report.message, report.box_style, std::nullopt,
+              reinterpret_cast<std::intptr_t>(main_window));
+}
+
+}  // namespace txt2csv
