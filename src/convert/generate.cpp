@@ -22,15 +22,15 @@ generate_report generate_table(const path& run_directory, std::string_view typed
       convert_file(run_directory / "1.txt", run_directory / "1.csv", typed_separator);
   switch (result.outcome) {
     case conversion_outcome::done:
-      return {done, report_icon::information};
+      return {done, box_style::icon_information};
     case conversion_outcome::input_missing:
-      return {missing_input, report_icon::warning};
+      return {missing_input, box_style::icon_warning};
     case conversion_outcome::input_unreadable:
-      return {unreadable_input, report_icon::warning};
+      return {unreadable_input, box_style::icon_warning};
     case conversion_outcome::output_failed:
       break;
   }
-  return {output_failed, report_icon::warning};
+  return {output_failed, box_style::icon_warning};
 }
 
 }  // namespace txt2csv

@@ -5,14 +5,13 @@
 #include <string_view>
 
 #include "primitives/files.h"
+#include "primitives/message_box.h"
 
 namespace txt2csv {
 
-enum class report_icon { information, warning };
-
 struct generate_report {
   std::string_view message;  // GBK
-  report_icon icon;
+  unsigned box_style;        // the icon: information on success, else a warning
 };
 
 generate_report generate_table(const path& run_directory, std::string_view typed_separator);

@@ -37,4 +37,8 @@ std::string_view runtime_error_box_title() { return "错误"; }
 
 std::string_view window_load_failure_message() { return "载入启动窗口失败"; }
 
+std::string allocation_failure_message(std::size_t size) {
+  return "分配 " + std::to_string(size) + " 字节内存失败!";
+}
+
 }  // namespace txt2csv

@@ -58,5 +58,7 @@ std::wstring directory_of(std::wstring_view executable_path);
 std::string runtime_error_box_text(std::string_view message);
 std::string_view runtime_error_box_title();
 std::string_view window_load_failure_message();
+// The message for an allocation of `size` bytes that failed (GBK).
+std::string allocation_failure_message(std::size_t size);
 
 }  // namespace txt2csv

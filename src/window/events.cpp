@@ -6,10 +6,6 @@ void on_main_window_created() {}
 
 void on_separator_text_changed() {}
 
-// The conversion goes here: it reads the separator box (separator_box_text)
-// and reports to the main window (loaded_window).
-void on_generate_clicked() {}
-
 std::optional<std::int32_t> on_edition_feedback(std::int32_t, std::int32_t) { return std::nullopt; }
 
 }  // namespace txt2csv
