@@ -104,6 +104,11 @@ TEST(txt2csv_cli_faults, no_table_appears_when_a_new_one_fails) {
     scratch_directory dir;
     put_file(dir / "1.txt", input);
     child_outcome result = convert_with_fault(dir, c.fault, "new.csv");
+    if (c.fault.starts_with("fsync:")) {
+      // Only a table that replaces another is flushed first.
+      EXPECT_EQ(result.status, 0) << result.err;
+      continue;
+    }
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_EQ(dir.names(), (std::set<std::string>{"1.txt"}));
   }

@@ -148,10 +148,12 @@ bool output_file::commit() {
     handle_ = -1;
     return true;
   }
-  // The new table must be on the disk before it takes the old one's place;
-  // a write error that the disk reports late shows up here too.
+  // A new file that replaces an old one must be on the disk before it takes
+  // its place, or a crash could cost both; a write error that the disk
+  // reports late shows up here too. With no old file there is nothing to
+  // lose, and the flush would cost as much as the whole conversion.
   int descriptor = static_cast<int>(std::exchange(handle_, -1));
-  int error = ::fsync(descriptor) == 0 ? 0 : errno;
+  int error = file_exists(target_) && ::fsync(descriptor) != 0 ? errno : 0;
   if (!close_descriptor(descriptor) && error == 0) error = errno;
   if (error != 0) {
     failure_ = describe_errno(error);

@@ -164,8 +164,14 @@ bool output_file::commit() {
     handle_ = -1;
     return true;
   }
-  if (!CloseHandle(as_handle(std::exchange(handle_, -1)))) {
-    failure_ = describe_error(GetLastError());
+  // A new file that replaces an old one is flushed to the disk first, so
+  // that a crash cannot cost both.
+  HANDLE written = as_handle(std::exchange(handle_, -1));
+  bool flushed = !file_exists(target_) || FlushFileBuffers(written);
+  DWORD error = flushed ? ERROR_SUCCESS : GetLastError();
+  if (!CloseHandle(written) && error == ERROR_SUCCESS) error = GetLastError();
+  if (error != ERROR_SUCCESS) {
+    failure_ = describe_error(error);
     discard();
     return false;
   }
@@ -180,7 +186,7 @@ bool output_file::commit() {
   // Any handle another program holds on the old file refuses this open.
   HANDLE old_file = CreateFileW(target_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD error = old_file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  error = old_file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
   if (old_file != INVALID_HANDLE_VALUE) CloseHandle(old_file);
   if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
     failure_ = describe_error(error);
