@@ -15,7 +15,7 @@ namespace {
 using namespace byte_blocks;
 
 // Large enough that writing is cheap, small enough to stay in the cache.
-constexpr size_t flush_size = 256 * 1024;
+constexpr size_t flush_size = 512 * 1024;
 
 constexpr std::uint64_t bits_below(size_t position) {
   return position >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << position) - 1;
