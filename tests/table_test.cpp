@@ -89,19 +89,65 @@ TEST(table_writer, matches_the_whole_text_at_every_chunk_size) {
   }
 }
 
+// The converter works on blocks of 64 bytes: every case again with its bytes
+// moved across block boundaries, fed whole and in pieces that split blocks.
+TEST(table_writer, matches_the_whole_text_across_block_boundaries) {
+  for (const table_case& c : table_cases) {
+    for (size_t shift = 0; shift <= 130; ++shift) {
+      const std::string input = std::string(shift, 'x') + c.input;
+      const std::string expected = table_from_whole_text(input, c.separator);
+      for (size_t chunk : {size_t{1}, size_t{63}, size_t{65}, size_t{200}}) {
+        SCOPED_TRACE(c.name + ", shift " + std::to_string(shift) + ", chunk " +
+                     std::to_string(chunk));
+        ASSERT_EQ(stream_table(input, c.separator, chunk), expected);
+      }
+    }
+  }
+}
+
+const std::string random_alphabet = "ab|,\" \r\n\x81\xA1\xA3\xAC\0"s;
+const std::string random_separators[] = {"|", ",", "", " ", "::", "\xA3\xAC", "|\x81", "\r",
+                                         "\n", "\r\n", "a|b", "\xA1\xA1", "\x81", "\"", "ab\"|"};
+
+std::string random_text(std::mt19937& random, size_t size) {
+  std::string text(size, ' ');
+  for (char& byte : text) byte = random_alphabet[random() % random_alphabet.size()];
+  return text;
+}
+
 // Random texts over the bytes that matter, random separators and chunk sizes.
 TEST(table_writer, matches_the_whole_text_on_random_inputs) {
-  const std::string alphabet = "ab|,\" \r\n\x81\xA1\xA3\xAC\0"s;
-  const std::string separators[] = {"|", ",", "", " ", "::", "\xA3\xAC", "|\x81",
-                                    "\r",  "\n", "\r\n", "a|b", "\xA1\xA1"};
   std::mt19937 random(20261211);
   for (int round = 0; round < 3000; ++round) {
-    std::string input(random() % 40, ' ');
-    for (char& byte : input) byte = alphabet[random() % alphabet.size()];
-    const std::string& separator = separators[random() % std::size(separators)];
+    const std::string input = random_text(random, random() % 40);
+    const std::string& separator = random_separators[random() % std::size(random_separators)];
     const size_t chunk = 1 + random() % 9;
     SCOPED_TRACE(testing::Message() << "round " << round << ", chunk " << chunk);
     ASSERT_EQ(stream_table(input, separator, chunk), table_from_whole_text(input, separator));
+  }
+}
+
+// Long random texts, each cut into chunks of changing sizes, so that blocks
+// are put together from several chunks and fields span many blocks.
+TEST(table_writer, matches_the_whole_text_on_long_random_inputs) {
+  std::mt19937 random(1212);
+  for (int round = 0; round < 600; ++round) {
+    std::string input = random_text(random, random() % 3000);
+    if (round % 2) std::erase(input, '\0');
+    const std::string& separator = random_separators[random() % std::size(random_separators)];
+    const size_t largest_chunk = 1 + random() % 400;
+    SCOPED_TRACE(testing::Message() << "round " << round << ", chunks up to " << largest_chunk);
+    std::string table;
+    table_writer writer(separator, [&](std::string_view piece) {
+      table += piece;
+      return true;
+    });
+    for (size_t at = 0, chunk; at < input.size(); at += chunk) {
+      chunk = 1 + random() % largest_chunk;
+      ASSERT_TRUE(writer.write(std::string_view(input).substr(at, chunk)));
+    }
+    ASSERT_TRUE(writer.finish());
+    ASSERT_EQ(table, table_from_whole_text(input, separator));
   }
 }
 
@@ -116,6 +162,16 @@ TEST(table_writer, stops_when_the_sink_fails) {
   EXPECT_FALSE(writer.write("c\r\n"));
   EXPECT_FALSE(writer.finish());
   EXPECT_EQ(calls, 1);
+}
+
+TEST(table_writer, quotes_a_field_longer_than_its_buffer) {
+  // The quote at the end of the field is seen long after its start went by.
+  const std::string field = std::string(3 << 20, '\xB0') + "\"";
+  const std::string input = "a|" + field + "|b\r\n" + field + "\r\n";
+  for (size_t chunk : {size_t{4096}, size_t{1} << 20}) {
+    SCOPED_TRACE(chunk);
+    EXPECT_EQ(stream_table(input, "|", chunk), table_from_whole_text(input, "|"));
+  }
 }
 
 TEST(table_writer, keeps_memory_to_the_field_being_read) {

@@ -7,7 +7,7 @@
 namespace txt2csv {
 
 namespace {
-constexpr size_t read_chunk = 1 << 20;
+constexpr size_t read_chunk = 512 << 10;
 }
 
 conversion_result convert_stream(input_file& input, output_file& output,
