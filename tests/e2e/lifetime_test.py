@@ -136,7 +136,7 @@ class failure(unittest.TestCase):
         self.assertEqual(box["title"], "错误")
         self.assertEqual(box["texts"], ["运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"])
         self.assertEqual(len(box["buttons"]), 1)
-        self.assertTrue(box["icon"])
+        self.assertEqual(box["icon"], "error")
         self.assertEqual(box["owner"], 0)
         self.assertFalse(box["program_windows"])
         self.assertEqual(ended_with(started), 255)  # -1

@@ -8,9 +8,15 @@
 //   window_probe describe HWND       the window, its controls, focus and caret
 //   window_probe send HWND CONTROL_ID MESSAGE WPARAM LPARAM
 //       sends a message to a control and prints the answer
+//   window_probe text HWND CONTROL_ID         a control's text
+//   window_probe set-text HWND CONTROL_ID UTF16_HEX
+//       sets a control's text, given as hexadecimal UTF-16 code units
+//       ("FF0C" is a full-width comma)
 //   window_probe message-box IMAGE TIMEOUT_MS [press]
 //       waits for a message box of a process named IMAGE, prints it and
-//       with "press" presses its first button
+//       with "press" presses its first button and waits until it is gone
+//   window_probe wait-event NAME TIMEOUT_MS    waits until a named event is set
+//   window_probe set-event NAME
 //   window_probe resources EXE       the icon, version block and manifest
 #include <windows.h>
 #include <winternl.h>
@@ -19,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -262,6 +269,90 @@ int send_command(HWND window, int control_id, UINT message, WPARAM wparam, LPARA
   return 0;
 }
 
+int text_command(HWND window, int control_id) {
+  const HWND control = GetDlgItem(window, control_id);
+  if (!control) return 1;
+  std::printf("{\"text\":%s}\n", quoted(window_text(control)).c_str());
+  return 0;
+}
+
+std::wstring from_utf16_hex(std::wstring_view hex) {
+  std::wstring text;
+  for (size_t at = 0; at + 4 <= hex.size(); at += 4)
+    text +=
+        static_cast<wchar_t>(std::wcstoul(std::wstring(hex.substr(at, 4)).c_str(), nullptr, 16));
+  return text;
+}
+
+int set_text_command(HWND window, int control_id, const std::wstring& text) {
+  const HWND control = GetDlgItem(window, control_id);
+  if (!control) return 1;
+  DWORD_PTR answer = 0;
+  const bool sent =
+      SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                          SMTO_ABORTIFHUNG, 5000, &answer);
+  return sent && answer == TRUE ? 0 : 1;
+}
+
+// The pixels, as 0xRRGGBB, of a picture of the given size that `paint` draws.
+template <typename Paint>
+std::vector<DWORD> pixels(int width, int height, Paint paint) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+  paint(dc);
+  GdiFlush();
+  const auto* first = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> out(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
+  for (DWORD& pixel : out) pixel &= 0xFFFFFF;
+  SelectObject(dc, old_bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return out;
+}
+
+// Which system icon an icon control of another process shows. Its icon
+// handle cannot be looked into from here, so its pixels on the screen are
+// compared with each system icon drawn here, where the icon covers them
+// fully: those come out the same on black and on white.
+std::string shown_icon(HWND icon_control) {
+  RECT place;
+  GetWindowRect(icon_control, &place);
+  const int width = place.right - place.left, height = place.bottom - place.top;
+  if (width <= 0 || height <= 0) return "null";
+  const std::vector<DWORD> shown = pixels(width, height, [&](HDC dc) {
+    const HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
+  const std::pair<const wchar_t*, const char*> system_icons[] = {{IDI_WARNING, "warning"},
+                                                                 {IDI_INFORMATION, "information"},
+                                                                 {IDI_ERROR, "error"},
+                                                                 {IDI_QUESTION, "question"}};
+  for (const auto& [id, name] : system_icons) {
+    const HICON icon = LoadIconW(nullptr, id);
+    const auto drawn_on = [&](int stock_brush) {
+      return pixels(width, height, [&](HDC dc) {
+        const RECT all{0, 0, width, height};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(stock_brush)));
+        DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+      });
+    };
+    const std::vector<DWORD> on_black = drawn_on(BLACK_BRUSH), on_white = drawn_on(WHITE_BRUSH);
+    size_t covered = 0, matching = 0;
+    for (size_t at = 0; at < shown.size(); ++at) {
+      if (on_black[at] != on_white[at]) continue;
+      ++covered;
+      if (on_black[at] == shown[at]) ++matching;
+    }
+    if (covered > 0 && matching == covered) return "\"" + std::string(name) + "\"";
+  }
+  return "\"unknown\"";
+}
+
 int message_box_command(const std::wstring& image, DWORD timeout, bool press) {
   const ULONGLONG until = GetTickCount64() + timeout;
   std::vector<HWND> boxes = top_level_windows(L"#32770", image);
@@ -272,7 +363,7 @@ int message_box_command(const std::wstring& image, DWORD timeout, bool press) {
   if (boxes.empty()) return 1;
   const HWND box = boxes.front();
   std::string texts = "[", buttons = "[";
-  bool icon = false;
+  HWND icon_control = nullptr;
   HWND first_button = nullptr;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const std::wstring kind = class_name(child);
@@ -281,19 +372,51 @@ int message_box_command(const std::wstring& image, DWORD timeout, bool press) {
       buttons += (buttons.size() > 1 ? "," : "") + quoted(window_text(child));
     } else if (kind == L"Static") {
       if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-        icon = true;
+        icon_control = child;
       else if (!window_text(child).empty())
         texts += (texts.size() > 1 ? "," : "") + quoted(window_text(child));
     }
+  }
+  // A box that has just come up may not be painted yet.
+  std::string icon = "null";
+  if (icon_control) {
+    const ULONGLONG painted_by = GetTickCount64() + 3000;
+    while ((icon = shown_icon(icon_control)) == "\"unknown\"" && GetTickCount64() < painted_by)
+      Sleep(50);
   }
   const bool program_windows = !top_level_windows(main_window_class, image).empty();
   std::printf(
       "{\"title\":%s,\"texts\":%s],\"buttons\":%s],\"icon\":%s,\"owner\":%s,\"program_windows\":%s}"
       "\n",
-      quoted(window_text(box)).c_str(), texts.c_str(), buttons.c_str(), icon ? "true" : "false",
+      quoted(window_text(box)).c_str(), texts.c_str(), buttons.c_str(), icon.c_str(),
       handle_json(GetWindow(box, GW_OWNER)).c_str(), program_windows ? "true" : "false");
-  if (press && first_button) PostMessageW(first_button, BM_CLICK, 0, 0);
+  if (press && first_button) {
+    PostMessageW(first_button, BM_CLICK, 0, 0);
+    const ULONGLONG closed_by = GetTickCount64() + 5000;
+    while (IsWindow(box) && GetTickCount64() < closed_by) Sleep(20);
+    if (IsWindow(box)) return 1;
+  }
   return 0;
+}
+
+int wait_event_command(const wchar_t* name, DWORD timeout) {
+  const ULONGLONG until = GetTickCount64() + timeout;
+  HANDLE event = nullptr;
+  while (!(event = OpenEventW(SYNCHRONIZE, FALSE, name)) && GetTickCount64() < until) Sleep(50);
+  if (!event) return 1;
+  const ULONGLONG now = GetTickCount64();
+  const DWORD waited =
+      WaitForSingleObject(event, until > now ? static_cast<DWORD>(until - now) : 0);
+  CloseHandle(event);
+  return waited == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+int set_event_command(const wchar_t* name) {
+  const HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name);
+  if (!event) return 1;
+  const bool set = SetEvent(event);
+  CloseHandle(event);
+  return set ? 0 : 1;
 }
 
 int resources_command(const wchar_t* executable) {
@@ -357,9 +480,17 @@ int wmain(int argc, wchar_t** argv) {
                         static_cast<UINT>(integer_argument(argv[4])),
                         static_cast<WPARAM>(integer_argument(argv[5])),
                         static_cast<LPARAM>(integer_argument(argv[6])));
+  if (command == L"text" && argc == 4)
+    return text_command(handle_argument(argv[2]), static_cast<int>(integer_argument(argv[3])));
+  if (command == L"set-text" && argc == 5)
+    return set_text_command(handle_argument(argv[2]), static_cast<int>(integer_argument(argv[3])),
+                            from_utf16_hex(argv[4]));
   if (command == L"message-box" && (argc == 4 || argc == 5))
     return message_box_command(argv[2], static_cast<DWORD>(integer_argument(argv[3])),
                                argc == 5 && std::wstring(argv[4]) == L"press");
+  if (command == L"wait-event" && argc == 4)
+    return wait_event_command(argv[2], static_cast<DWORD>(integer_argument(argv[3])));
+  if (command == L"set-event" && argc == 3) return set_event_command(argv[2]);
   if (command == L"resources" && argc == 3) return resources_command(argv[2]);
   std::fprintf(stderr, "usage: see the top of probe_win32.cpp\n");
   return 2;
