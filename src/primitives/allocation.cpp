@@ -18,7 +18,8 @@ std::size_t failed_allocation_size() { return last_failed_size.load(std::memory_
 // the allocator that made it (a sanitizer's runtime brings forms of its own).
 void* operator new(std::size_t size) {
   for (;;) {
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    void* block = size <= txt2csv::allocation_limit() ? std::malloc(size == 0 ? 1 : size) : nullptr;
+    if (block) return block;
     std::new_handler handler = std::get_new_handler();
     if (!handler) {
       txt2csv::last_failed_size.store(size, std::memory_order_relaxed);

@@ -87,12 +87,13 @@ class program_in_a_folder(unittest.TestCase):
     """Each test with a folder of its own, a copy of txt2csv.exe in it, and that copy running."""
 
     folder = "run"
+    executable = "TXT2CSV_EXE"
 
     def setUp(self):
         self.run = desktop.scratch / f"{self.folder}-{next(serial)}"
         self.run.mkdir()
-        shutil.copy(program("TXT2CSV_EXE"), self.run / "txt2csv.exe")
-        desktop.start(self.run / "txt2csv.exe")
+        shutil.copy(program(self.executable), self.run / "txt2csv.exe")
+        self.started = desktop.start(self.run / "txt2csv.exe")
         (window,) = desktop.main_windows(1)
         self.handle = window["handle"]
         self.window = desktop.describe(self.handle)
@@ -234,6 +235,25 @@ class folder_outside_gbk(program_in_a_folder):
         self.click_generate()
         self.assert_outcome(DONE)
         self.assertEqual(self.contents("1.csv"), gbk("甲,乙\r\n"))
+
+
+class out_of_memory(program_in_a_folder):
+    """A test build in which no allocation may take more than 64 MiB."""
+
+    executable = "TXT2CSV_SMALL_MEMORY_EXE"
+
+    def test_reported_and_the_old_table_kept(self):
+        self.put("1.txt", b'"' * (100 << 20))  # one field, to be quoted whole
+        self.put("1.csv", b"old\r\n")
+        self.click_generate()
+        box = desktop.probe("message-box", "txt2csv.exe", 30000, "press")
+        self.assertEqual(box["title"], "错误")
+        self.assertEqual(box["icon"], "error")
+        (text,) = box["texts"]
+        self.assertRegex(text, r"^运行时出错!\r\n\r\n错误信息：分配 [1-9][0-9]{7,} 字节内存失败!\r\n$")
+        self.assertEqual(ended_with(self.started), 255)
+        self.assertEqual(self.contents("1.csv"), b"old\r\n")
+        self.assertEqual(self.entries(), ["1.csv", "1.txt", "txt2csv.exe"])
 
 
 if __name__ == "__main__":
