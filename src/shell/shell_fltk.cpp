@@ -70,6 +70,7 @@ void start_shell() {
   if (!state.run_directory.empty()) std::filesystem::current_path(state.run_directory, ignored);
 
   use_interface_font();
+  Fl_Window::default_xclass("txt2csv");
   Fl::event_dispatch(offer_to_windows);
   for (const window_description* description : stored_window_descriptions())
     state.windows.push_back({description});

@@ -161,7 +161,6 @@ live_window::live_window(const window_description& description, point place,
       controls_(description.controls.size()) {
   const window_properties& window = description.properties;
   copy_label(utf8_from_gbk(window.title).c_str());
-  xclass("txt2csv");
   color(colour_value(window.background));
   if (const auto pixels = icon_from_ico(stored_icon_file(), window.icon_size)) {
     const Fl_RGB_Image image(pixels->rgba.data(), pixels->width, pixels->height, 4);
@@ -215,7 +214,16 @@ Fl_Widget* live_window::control_numbered(std::uint32_t number) const {
 }
 
 bool live_window::focus_control(std::optional<std::size_t> index) {
-  return index && controls_[*index]->take_focus() != 0;
+  if (!index) return false;
+  Fl_Widget* control = controls_[*index];
+  // FLTK selects an input's whole text when the focus comes by Tab; here the
+  // caret and the selection stay as they were.
+  auto* input = dynamic_cast<Fl_Input_*>(control);
+  const int position = input ? input->position() : 0;
+  const int mark = input ? input->mark() : 0;
+  if (!control->take_focus()) return false;
+  if (input) input->position(position, mark);
+  return true;
 }
 
 void live_window::move_focus(tab_direction direction) {
@@ -279,6 +287,9 @@ Fl_Window* build_window(const window_description& description, window_ended_call
   live->start_raising_events();
   if (description.properties.created) description.properties.created();
   live->show();
+  // Activated by the window manager, the window takes the focus when the
+  // manager says so; keys can come before that.
+  live->take_focus();
   return live;
 }
 
