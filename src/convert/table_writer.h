@@ -1,7 +1,7 @@
 // The conversion as a stream: the input arrives in chunks of any size, the
 // table leaves in chunks, and the result is byte for byte what
-// table_from_whole_text gives for the whole input. Memory holds a little
-// output and the field being read, never a whole line or file.
+// table_from_whole_text gives for the whole input. Memory holds the field
+// being read and a little output, never a whole line or file.
 #pragma once
 
 #include <functional>
