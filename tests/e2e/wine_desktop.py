@@ -13,6 +13,8 @@ import tempfile
 import time
 from pathlib import Path
 
+from xvfb import start_xvfb
+
 ROOT = Path(__file__).resolve().parents[2]
 WINE_RUN = ROOT / "scripts" / "wine-run"
 WINE_FRAMES = ROOT / "scripts" / "wine-frames"
@@ -43,18 +45,7 @@ class Desktop:
         self.had_wineserver = False
 
     def __enter__(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.size[0]}x{self.size[1]}x24",
-             "-nolisten", "tcp"],
-            pass_fds=[write_end], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as numbers:
-            display = numbers.readline().strip()
-        if not display:
-            self.xvfb.kill()
-            raise RuntimeError("Xvfb did not start")
+        self.xvfb, display = start_xvfb(*self.size)
         self.env = dict(os.environ, DISPLAY=f":{display}", WINEPREFIX=self.prefix,
                         WINEDEBUG="-all", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
         try:

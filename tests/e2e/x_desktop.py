@@ -13,6 +13,8 @@ import tempfile
 import time
 from pathlib import Path
 
+from xvfb import start_xvfb
+
 MAIN_TITLE = "Tabrix Vornel专版"
 BOX_TITLE = "信息："
 ERROR_TITLE = "错误"
@@ -42,19 +44,7 @@ class Desktop:
         self.programs = []
 
     def __enter__(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.size[0]}x{self.size[1]}x24",
-             "-nolisten", "tcp"],
-            pass_fds=[write_end], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as numbers:
-            display = numbers.readline().strip()
-        if not display:
-            self.xvfb.kill()
-            self.xvfb.wait()
-            raise RuntimeError("Xvfb did not start")
+        self.xvfb, display = start_xvfb(*self.size)
         # No settings of the user's own, and a locale that says nothing of Chinese.
         self.env = dict(os.environ, DISPLAY=f":{display}", LC_ALL="C.UTF-8",
                         XDG_CONFIG_HOME=str(self.scratch / "config"),
