@@ -13,13 +13,26 @@ namespace {
 
 using namespace std::string_literals;
 
+constexpr auto gbk = text_encoding::gbk;
+constexpr auto utf8 = text_encoding::utf8;
+
+// A writer that appends its table to `table`.
+table_writer writer_into(std::string& table, std::string_view separator,
+                         text_encoding encoding = gbk) {
+  return table_writer(
+      separator,
+      [&table](std::string_view piece) {
+        table += piece;
+        return true;
+      },
+      encoding);
+}
+
 // Streams `input` through a table_writer in chunks of `chunk` bytes.
-std::string stream_table(std::string_view input, std::string_view separator, size_t chunk) {
+std::string stream_table(std::string_view input, std::string_view separator, size_t chunk,
+                         text_encoding encoding = gbk) {
   std::string table;
-  table_writer writer(separator, [&](std::string_view piece) {
-    table += piece;
-    return true;
-  });
+  table_writer writer = writer_into(table, separator, encoding);
   for (size_t at = 0; at < input.size(); at += chunk)
     EXPECT_TRUE(writer.write(input.substr(at, chunk)));
   EXPECT_TRUE(writer.finish());
@@ -31,9 +44,11 @@ struct table_case {
   std::string input;
   std::string separator;
   std::string table;
+  text_encoding encoding = gbk;
 };
 
 const std::string bar_inside = "\x81|";  // a GBK character whose second byte is "|"
+const std::string mark = "\xEF\xBB\xBF";  // UTF-8's byte-order mark
 
 const table_case table_cases[] = {
     {"bar fields", "a|b|c\r\n", "|", "a,b,c\r\n"},
@@ -71,12 +86,33 @@ const table_case table_cases[] = {
     {"lead byte as separator", "a\x81\r\nb\x81\x81" "c", "\x81", "a,\"\r\nb\",,c\r\n"},
     {"separator made of a line break", "a\r\nb", "\r\n", "a\r\nb\r\n"},
     {"separator holding a line break", "ax\r\nyb\r\n", "x\r\ny", "ax\r\nyb\r\n"},
+
+    // UTF-8: 中 is E4 B8 AD, ， (full-width comma) EF BC 8C, U+3000 E3 80 80.
+    {"UTF-8 separator right after a three-byte character", "\xE4\xB8\xAD,a\r\n", ",",
+     mark + "\xE4\xB8\xAD,a\r\n", utf8},
+    {"GBK reads the same bytes as one field", "\xE4\xB8\xAD,a\r\n", ",", "\"\xE4\xB8\xAD,a\"\r\n"},
+    {"UTF-8 full-width comma as separator", "a\xEF\xBC\x8C\xE4\xB8\xAD\xEF\xBC\x8C\r\n",
+     "\xEF\xBC\x8C", mark + "a,\xE4\xB8\xAD\r\n", utf8},
+    {"UTF-8 mark before a quoted first field", mark + "\"a\"|b\r\n", "|",
+     mark + "\"\"\"a\"\"\",b\r\n", utf8},
+    {"UTF-8 mark only at the start", mark + mark + "|b", "|", mark + mark + ",b\r\n", utf8},
+    {"UTF-8 separator trimmed of U+3000", "a|b\r\n", "\xE3\x80\x80|\xE3\x80\x80 ",
+     mark + "a,b\r\n", utf8},
+    {"UTF-8 empty input still gets the mark", "", "|", mark, utf8},
+    {"UTF-8 input of a mark alone", mark, "|", mark, utf8},
+    {"UTF-8 part of a mark is text", "\xEF\xBB", "|", mark + "\xEF\xBB\r\n", utf8},
+    {"UTF-8 malformed bytes stand alone", "\xE4\xB8|\xFF\r\n\xE4\r\n", "|",
+     mark + "\xE4\xB8,\xFF\r\n\xE4\r\n", utf8},
+    {"UTF-8 separator starting inside a character", "\xE4\xB8\xAD\xB8\xAD" "a", "\xB8\xAD",
+     mark + "\xE4\xB8\xAD,a\r\n", utf8},
+    {"UTF-8 separator holding a line break", "a\xE4\xB8\xAD\r\nb", "\xAD\r\n",
+     mark + "a\xE4\xB8\xAD\r\nb\r\n", utf8},
 };
 
 TEST(table, whole_text_rules_give_the_expected_table) {
   for (const table_case& c : table_cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(table_from_whole_text(c.input, c.separator), c.table);
+    EXPECT_EQ(table_from_whole_text(c.input, c.separator, c.encoding), c.table);
   }
 }
 
@@ -84,7 +120,7 @@ TEST(table_writer, matches_the_whole_text_at_every_chunk_size) {
   for (const table_case& c : table_cases) {
     for (size_t chunk = 1; chunk <= c.input.size() + 1; ++chunk) {
       SCOPED_TRACE(c.name + ", chunk " + std::to_string(chunk));
-      EXPECT_EQ(stream_table(c.input, c.separator, chunk), c.table);
+      EXPECT_EQ(stream_table(c.input, c.separator, chunk, c.encoding), c.table);
     }
   }
 }
@@ -95,19 +131,22 @@ TEST(table_writer, matches_the_whole_text_across_block_boundaries) {
   for (const table_case& c : table_cases) {
     for (size_t shift = 0; shift <= 130; ++shift) {
       const std::string input = std::string(shift, 'x') + c.input;
-      const std::string expected = table_from_whole_text(input, c.separator);
+      const std::string expected = table_from_whole_text(input, c.separator, c.encoding);
       for (size_t chunk : {size_t{1}, size_t{63}, size_t{65}, size_t{200}}) {
         SCOPED_TRACE(c.name + ", shift " + std::to_string(shift) + ", chunk " +
                      std::to_string(chunk));
-        ASSERT_EQ(stream_table(input, c.separator, chunk), expected);
+        ASSERT_EQ(stream_table(input, c.separator, chunk, c.encoding), expected);
       }
     }
   }
 }
 
-const std::string random_alphabet = "ab|,\" \r\n\x81\xA1\xA3\xAC\0"s;
-const std::string random_separators[] = {"|", ",", "", " ", "::", "\xA3\xAC", "|\x81", "\r",
-                                         "\n", "\r\n", "a|b", "\xA1\xA1", "\x81", "\"", "ab\"|"};
+// GBK's bytes that matter and pieces of UTF-8 sequences (中, ，, U+3000, the mark).
+const std::string random_alphabet = "ab|,\" \r\n\x81\xA1\xA3\xAC\0\xE4\xB8\xAD\xEF\xBC\x8C\xE3\x80\xBB\xBF"s;
+const std::string random_separators[] = {
+    "|",  ",",      "",   " ",    "::",     "\xA3\xAC",     "|\x81",     "\r",
+    "\n", "\r\n",   "a|b", "\xA1\xA1", "\x81",   "\"",           "ab\"|",     "\xEF\xBC\x8C",
+    "\xB8", "\xE4",  "\xAD|", "\xE3\x80\x80", "\xE4\xB8\xAD\xE4"};
 
 std::string random_text(std::mt19937& random, size_t size) {
   std::string text(size, ' ');
@@ -122,8 +161,10 @@ TEST(table_writer, matches_the_whole_text_on_random_inputs) {
     const std::string input = random_text(random, random() % 40);
     const std::string& separator = random_separators[random() % std::size(random_separators)];
     const size_t chunk = 1 + random() % 9;
+    const text_encoding encoding = round % 2 ? utf8 : gbk;
     SCOPED_TRACE(testing::Message() << "round " << round << ", chunk " << chunk);
-    ASSERT_EQ(stream_table(input, separator, chunk), table_from_whole_text(input, separator));
+    ASSERT_EQ(stream_table(input, separator, chunk, encoding),
+              table_from_whole_text(input, separator, encoding));
   }
 }
 
@@ -136,18 +177,16 @@ TEST(table_writer, matches_the_whole_text_on_long_random_inputs) {
     if (round % 2) std::erase(input, '\0');
     const std::string& separator = random_separators[random() % std::size(random_separators)];
     const size_t largest_chunk = 1 + random() % 400;
+    const text_encoding encoding = round % 4 < 2 ? utf8 : gbk;
     SCOPED_TRACE(testing::Message() << "round " << round << ", chunks up to " << largest_chunk);
     std::string table;
-    table_writer writer(separator, [&](std::string_view piece) {
-      table += piece;
-      return true;
-    });
+    table_writer writer = writer_into(table, separator, encoding);
     for (size_t at = 0, chunk; at < input.size(); at += chunk) {
       chunk = 1 + random() % largest_chunk;
       ASSERT_TRUE(writer.write(std::string_view(input).substr(at, chunk)));
     }
     ASSERT_TRUE(writer.finish());
-    ASSERT_EQ(table, table_from_whole_text(input, separator));
+    ASSERT_EQ(table, table_from_whole_text(input, separator, encoding));
   }
 }
 
@@ -177,10 +216,7 @@ TEST(table_writer, quotes_a_field_longer_than_its_buffer) {
 TEST(table_writer, keeps_memory_to_the_field_being_read) {
   // A long line of short fields goes out as it streams, before its line ends.
   std::string table;
-  table_writer writer("|", [&](std::string_view piece) {
-    table += piece;
-    return true;
-  });
+  table_writer writer = writer_into(table, "|");
   const std::string fields(1 << 20, '|');
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(writer.write(fields));
   EXPECT_GE(table.size(), 3u << 20);

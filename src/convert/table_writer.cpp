@@ -6,6 +6,7 @@
 
 #include "convert/byte_blocks.h"
 #include "convert/table.h"
+#include "primitives/encoding.h"
 #include "primitives/text.h"
 
 namespace txt2csv {
@@ -90,7 +91,10 @@ namespace detail {
 
 class table_conversion {
  public:
-  explicit table_conversion(table_writer::sink sink) : output_(std::move(sink)) {}
+  table_conversion(table_writer::sink sink, std::string_view table_start)
+      : output_(std::move(sink)) {
+    output_.append(table_start);
+  }
   virtual ~table_conversion() = default;
 
   virtual void write(std::string_view chunk) = 0;
@@ -136,16 +140,22 @@ class block_conversion final : public detail::table_conversion {
   };
 
  public:
-  block_conversion(std::string separator, table_writer::sink sink)
-      : table_conversion(std::move(sink)),
+  block_conversion(std::string separator, text_encoding encoding, std::string_view table_start,
+                   table_writer::sink sink)
+      : table_conversion(std::move(sink), table_start),
         separator_(std::move(separator)),
+        // In UTF-8 no separator, line break or special byte can sit inside a
+        // character: every byte may start one, as if none were high.
+        high_bytes_(encoding == text_encoding::gbk ? ~std::uint64_t{0} : 0),
         kind_(separator_.empty()       ? separator_kind::none
               : separator_.size() == 1 ? separator_kind::one_byte
                                        : separator_kind::longer),
         probe_{separator_.empty() ? '\0' : separator_[0],
                separator_.size() > 1 ? separator_[1] : '\0', separator_.size() > 1},
         reach_(std::max(2 * block_size, block_size + std::max<size_t>(separator_.size(), 2) - 1)),
-        lanes_(widest_lanes()) {}
+        lanes_(widest_lanes()) {
+    state_.field_start = output_.size();
+  }
 
   void write(std::string_view chunk) override {
     if (state_.text_ended) return;
@@ -290,7 +300,7 @@ class block_conversion final : public detail::table_conversion {
                                                   const walk_state& state) const {
     const std::uint64_t valid_bits = bits_below(valid);
     std::uint64_t lead_after = state.lead_before;
-    const std::uint64_t second = second_bytes(bits.high, lead_after);
+    const std::uint64_t second = second_bytes(bits.high & high_bytes_, lead_after);
     constexpr bool one_byte = kind != separator_kind::longer;
     const std::uint64_t skipped = one_byte ? 0 : bits_below(state.skip);
     const std::uint64_t starts = ~second & valid_bits & ~skipped;
@@ -508,6 +518,7 @@ class block_conversion final : public detail::table_conversion {
   }
 
   const std::string separator_;
+  const std::uint64_t high_bytes_;  // the bits of high bytes that may begin a GBK character
   const separator_kind kind_;
   const separator_probe probe_;
   const size_t reach_;  // bytes from a block's start that its conversion reads
@@ -516,13 +527,16 @@ class block_conversion final : public detail::table_conversion {
   walk_state state_;
 };
 
-// Any other separator: one that ends in a lone lead byte, whose fields walk
-// on other boundaries than the lines, or one that holds CR or LF. Rare, so a
-// byte at a time.
+// Any other separator: one that holds CR or LF, or whose fields walk on
+// other boundaries than the lines (in GBK one that ends in a lone lead byte,
+// in UTF-8 one that starts inside a character). Rare, so a byte at a time.
 class byte_conversion final : public detail::table_conversion {
  public:
-  byte_conversion(std::string separator, table_writer::sink sink)
-      : table_conversion(std::move(sink)), separator_(std::move(separator)) {}
+  byte_conversion(std::string separator, text_encoding encoding, std::string_view table_start,
+                  table_writer::sink sink)
+      : table_conversion(std::move(sink), table_start),
+        separator_(std::move(separator)),
+        encoding_(encoding) {}
 
   void write(std::string_view chunk) override {
     if (text_ended_) return;
@@ -531,7 +545,7 @@ class byte_conversion final : public detail::table_conversion {
       text_ended_ = true;
     }
     for (char byte : chunk) take_line_byte(byte);
-    scan_fields();
+    scan_fields(false);
     line_rest_.erase(0, field_start_);
     scan_position_ -= field_start_;
     field_start_ = 0;
@@ -567,7 +581,8 @@ class byte_conversion final : public detail::table_conversion {
       held_cr_ = true;
       return;
     }
-    expect_trail_ = is_lead_byte(byte);
+    // A GBK lead byte takes the next byte with it, even a CR.
+    expect_trail_ = encoding_ == text_encoding::gbk && is_lead_byte(byte);
     append_to_line(byte);
   }
 
@@ -577,8 +592,9 @@ class byte_conversion final : public detail::table_conversion {
   }
 
   // Walks the field characters read so far, writing every field that a
-  // separator ends. It stops where the next step needs bytes not yet read.
-  void scan_fields() {
+  // separator ends. Unless the line is complete, it stops where the next
+  // step needs bytes not yet read.
+  void scan_fields(bool line_complete) {
     if (separator_.empty()) return;
     std::string_view rest = line_rest_;
     while (rest.size() - scan_position_ >= separator_.size()) {
@@ -586,17 +602,24 @@ class byte_conversion final : public detail::table_conversion {
         add_field(rest.substr(field_start_, scan_position_ - field_start_));
         scan_position_ += separator_.size();
         field_start_ = scan_position_;
-      } else if (is_lead_byte(rest[scan_position_])) {
-        if (scan_position_ + 1 == rest.size()) break;
-        scan_position_ += 2;
-      } else {
-        scan_position_ += 1;
+        continue;
       }
+      const size_t length = character_length(rest, scan_position_, encoding_);
+      if (length == 0 || (!line_complete && may_continue_later(rest.substr(scan_position_))))
+        break;
+      scan_position_ += length;
     }
   }
 
+  // Whether the bytes could be the start of a UTF-8 sequence cut by the end
+  // of what has been read.
+  bool may_continue_later(std::string_view bytes) const {
+    return encoding_ == text_encoding::utf8 && is_lead_byte(bytes[0]) &&
+           bytes.size() < 4 && utf8_sequence_length(bytes) == 0;
+  }
+
   void end_line() {
-    scan_fields();
+    scan_fields(true);
     if (field_start_ < line_rest_.size())
       add_field(std::string_view(line_rest_).substr(field_start_));
     output_.append(line_break);
@@ -619,10 +642,11 @@ class byte_conversion final : public detail::table_conversion {
   }
 
   const std::string separator_;
+  const text_encoding encoding_;
 
   // The line walk over the whole text.
   bool text_ended_ = false;    // at a NUL
-  bool expect_trail_ = false;  // the previous byte began a two-byte character
+  bool expect_trail_ = false;  // the previous byte began a two-byte GBK character
   bool held_cr_ = false;       // a CR that may begin a line break
   bool line_has_bytes_ = false;
 
@@ -633,28 +657,45 @@ class byte_conversion final : public detail::table_conversion {
   bool row_has_field_ = false;
 };
 
-// Whether the character walk over `text` ends with a lead byte that has no
-// second byte.
+// Whether the GBK character walk over `text` ends with a lead byte that has
+// no second byte.
 bool ends_inside_character(std::string_view text) {
   size_t position = 0;
   while (position < text.size()) position += is_lead_byte(text[position]) ? 2 : 1;
   return position > text.size();
 }
 
+bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// Whether the separator's matches begin and end where the block walk can
+// take them: on character boundaries known from the bytes alone.
+bool fits_block_walk(std::string_view separator, text_encoding encoding) {
+  if (separator.find_first_of("\r\n") != std::string::npos) return false;
+  if (encoding == text_encoding::gbk) return !ends_inside_character(separator);
+  return separator.empty() || !is_continuation_byte(separator[0]);
+}
+
 std::unique_ptr<detail::table_conversion> conversion_for(std::string_view typed_separator,
+                                                         text_encoding encoding,
                                                          table_writer::sink sink) {
-  std::string separator = effective_separator(typed_separator);
+  std::string separator = effective_separator(typed_separator, encoding);
   // The text ends at its first NUL, so such a separator never matches.
   if (separator.find('\0') != std::string::npos) separator.clear();
-  if (separator.find_first_of("\r\n") != std::string::npos || ends_inside_character(separator))
-    return std::make_unique<byte_conversion>(std::move(separator), std::move(sink));
-  return std::make_unique<block_conversion>(std::move(separator), std::move(sink));
+  const std::string_view table_start =
+      encoding == text_encoding::utf8 ? utf8_byte_order_mark : std::string_view();
+  if (fits_block_walk(separator, encoding))
+    return std::make_unique<block_conversion>(std::move(separator), encoding, table_start,
+                                              std::move(sink));
+  return std::make_unique<byte_conversion>(std::move(separator), encoding, table_start,
+                                           std::move(sink));
 }
 
 }  // namespace
 
-table_writer::table_writer(std::string_view typed_separator, sink output)
-    : conversion_(conversion_for(typed_separator, std::move(output))) {}
+table_writer::table_writer(std::string_view typed_separator, sink output,
+                           text_encoding encoding)
+    : conversion_(conversion_for(typed_separator, encoding, std::move(output))),
+      mark_pending_(encoding == text_encoding::utf8) {}
 
 table_writer::table_writer(table_writer&&) noexcept = default;
 table_writer& table_writer::operator=(table_writer&&) noexcept = default;
@@ -663,12 +704,23 @@ table_writer::~table_writer() = default;
 bool table_writer::write(std::string_view chunk) {
   if (conversion_->failed()) return false;
   if (chunk.empty()) return true;
-  conversion_->write(chunk);
+  if (mark_pending_) {
+    const size_t taken = std::min(chunk.size(), utf8_byte_order_mark.size() - start_.size());
+    start_.append(chunk.substr(0, taken));
+    chunk.remove_prefix(taken);
+    if (start_.size() < utf8_byte_order_mark.size() && utf8_byte_order_mark.starts_with(start_))
+      return true;
+    mark_pending_ = false;
+    if (start_ != utf8_byte_order_mark) conversion_->write(start_);
+  }
+  if (!chunk.empty()) conversion_->write(chunk);
   return !conversion_->failed();
 }
 
 bool table_writer::finish() {
   if (conversion_->failed()) return false;
+  if (mark_pending_ && !start_.empty()) conversion_->write(start_);  // less than a mark
+  mark_pending_ = false;
   conversion_->finish();
   return !conversion_->failed();
 }

@@ -6,7 +6,10 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+
+#include "primitives/text.h"
 
 namespace txt2csv {
 
@@ -19,7 +22,9 @@ class table_writer {
   // Receives the table piece by piece; returning false stops the writing.
   using sink = std::function<bool(std::string_view)>;
 
-  table_writer(std::string_view typed_separator, sink output);
+  // A UTF-8 input's byte-order mark is dropped and its table begins with one.
+  table_writer(std::string_view typed_separator, sink output,
+               text_encoding encoding = text_encoding::gbk);
   table_writer(table_writer&&) noexcept;
   table_writer& operator=(table_writer&&) noexcept;
   ~table_writer();
@@ -30,6 +35,9 @@ class table_writer {
 
  private:
   std::unique_ptr<detail::table_conversion> conversion_;
+  // The input's first bytes, held until they tell whether they are a mark.
+  bool mark_pending_;
+  std::string start_;
 };
 
 }  // namespace txt2csv

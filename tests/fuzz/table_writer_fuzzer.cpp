@@ -1,8 +1,9 @@
 // The streaming table writer against the whole-text rules, on any input,
 // any separator and any way of cutting the input into chunks.
 //
-// Input: a byte giving the separator's length (mod 8), the separator, a byte
-// choosing how the text is cut (largest chunk and seed), then the text.
+// Input: a byte giving the separator's length (mod 8) and the encoding (bit
+// 3: UTF-8), the separator, a byte choosing how the text is cut (largest
+// chunk and seed), then the text.
 #include <array>
 #include <cstdlib>
 
@@ -40,15 +41,20 @@ class chunk_sizes {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz_input input(data, size);
-  const std::string_view separator = input.bytes(input.byte() % 8);
+  const uint8_t shape = input.byte();
+  const std::string_view separator = input.bytes(shape % 8);
+  const auto encoding = shape & 8 ? txt2csv::text_encoding::utf8 : txt2csv::text_encoding::gbk;
   chunk_sizes chunks(input.byte());
   const std::string_view text = input.rest();
 
   std::string streamed;
-  txt2csv::table_writer writer(separator, [&](std::string_view piece) {
-    streamed += piece;
-    return true;
-  });
+  txt2csv::table_writer writer(
+      separator,
+      [&](std::string_view piece) {
+        streamed += piece;
+        return true;
+      },
+      encoding);
   bool accepted = true;
   for (std::string_view left = text; !left.empty();) {
     std::string_view chunk = left.substr(0, chunks.next());
@@ -57,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   accepted = writer.finish() && accepted;
 
-  const std::string expected = txt2csv::table_from_whole_text(text, separator);
+  const std::string expected = txt2csv::table_from_whole_text(text, separator, encoding);
   if (!accepted || streamed != expected) {
     print_bytes("separator", separator);
     print_bytes("text", text);
