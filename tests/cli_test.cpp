@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "convert/table.h"
 #include "scratch_directory.h"
 
 namespace txt2csv {
@@ -22,10 +23,12 @@ struct outcome {
   std::string err;
 };
 
-// Runs txt2csv-cli in `dir` through the shell, with `arguments` as written.
-outcome run_cli(const scratch_directory& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.path().string() + "' && '" TXT2CSV_CLI "' " +
-                              arguments + " >.stdout 2>.stderr";
+// Runs txt2csv-cli in `dir` through the shell, with `arguments` as written
+// and after `feed`, the start of a pipeline that ends in it.
+outcome run_cli(const scratch_directory& dir, const std::string& arguments,
+                const std::string& feed = "") {
+  const std::string command = "cd '" + dir.path().string() + "' && " + feed + " '" TXT2CSV_CLI
+                              "' " + arguments + " >.stdout 2>.stderr";
   int status = std::system(command.c_str());
   outcome result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, file_contents(dir / ".stdout"),
                  file_contents(dir / ".stderr")};
@@ -130,6 +133,55 @@ TEST(txt2csv_cli, keeps_a_table_another_program_holds) {
   EXPECT_EQ(dir.names(), (std::set<std::string>{"1.txt", "1.csv"}));
 }
 
+// UTF-8: 中 is E4 B8 AD, the full-width comma ， EF BC 8C (GBK: A3 AC).
+const std::string mark = "\xEF\xBB\xBF";
+const std::string utf8_sample = "\xE4\xB8\xAD,a\r\n";
+// Long enough that the encoding is known only after the converter has read
+// more than it keeps in memory.
+const std::string ascii_start = [] {
+  std::string start;
+  while (start.size() < (3 << 20)) start += "abc,\"def\"\r\n";
+  return start;
+}();
+
+TEST(txt2csv_cli, tells_utf8_from_gbk) {
+  const struct {
+    std::string feed;
+    std::string arguments;
+    std::string input;
+    std::string expected_stdout;
+  } cases[] = {
+      {"", "1.txt", utf8_sample, mark + utf8_sample},
+      {"", "< 1.txt", utf8_sample, mark + utf8_sample},
+      {"", "--encoding gbk 1.txt", utf8_sample, "\"" + utf8_sample.substr(0, 5) + "\"\r\n"},
+      {"", "--encoding=utf-8 1.txt", "\xCE\xC4,a", mark + "\xCE\xC4,a\r\n"},
+      {"", "--encoding auto 1.txt", "\xCE\xC4,a", "\xCE\xC4,a\r\n"},
+      // A separator typed as UTF-8 text is spelled in the input's encoding.
+      {"", "-s '\xEF\xBC\x8C' 1.txt", "a\xA3\xAC" "b\r\n", "a,b\r\n"},
+      {"", "-s '\xEF\xBC\x8C' 1.txt", "a\xEF\xBC\x8C" "b\r\n", mark + "a,b\r\n"},
+      // Bytes that are no UTF-8 are taken as they are.
+      {"", "-s \"$(printf '\\243\\254')\" 1.txt", "a\xA3\xAC" "b\r\n", "a,b\r\n"},
+      // Told late: a file is read again, a pipe's start kept aside.
+      {"", "1.txt", ascii_start + utf8_sample,
+       table_from_whole_text(ascii_start + utf8_sample, ",", text_encoding::utf8)},
+      {"", "1.txt", ascii_start + "\xCE\xC4,a",
+       table_from_whole_text(ascii_start + "\xCE\xC4,a", ",", text_encoding::gbk)},
+      {"cat 1.txt |", "", ascii_start + utf8_sample,
+       table_from_whole_text(ascii_start + utf8_sample, ",", text_encoding::utf8)},
+      {"cat 1.txt |", "", ascii_start + "\xCE\xC4,a",
+       table_from_whole_text(ascii_start + "\xCE\xC4,a", ",", text_encoding::gbk)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.feed + c.arguments + ", " + std::to_string(c.input.size()) + " bytes");
+    scratch_directory dir;
+    put_file(dir / "1.txt", c.input);
+    outcome result = run_cli(dir, c.arguments, c.feed);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out == c.expected_stdout) << result.out.substr(0, 80);
+  }
+}
+
 TEST(txt2csv_cli, answers_usage_questions_and_errors) {
   const struct {
     std::string arguments;
@@ -143,6 +195,9 @@ TEST(txt2csv_cli, answers_usage_questions_and_errors) {
       {"--frobnicate", 2, "", "txt2csv-cli: unknown option '--frobnicate'\nusage:"},
       {"a b c", 2, "", "txt2csv-cli: too many arguments\nusage:"},
       {"-s", 2, "", "txt2csv-cli: -s needs a separator\nusage:"},
+      {"--encoding", 2, "", "txt2csv-cli: --encoding needs auto, gbk or utf-8\nusage:"},
+      {"--encoding latin-1", 2, "",
+       "txt2csv-cli: unknown encoding 'latin-1': auto, gbk or utf-8\nusage:"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);

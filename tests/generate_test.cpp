@@ -42,7 +42,7 @@ TEST(generate_table, reports_each_outcome_in_its_own_words) {
     scratch_directory dir;
     put_file(dir / "1.csv", "old\r\n");
     c.arrange(dir);
-    generate_report report = generate_table(dir.path(), "|");
+    generate_report report = generate_table(dir.path(), spell_separator("|"));
     EXPECT_EQ(report.message, c.message);
     EXPECT_EQ(report.box_style, c.box_style);
     if (std::filesystem::is_regular_file(dir / "1.csv")) {

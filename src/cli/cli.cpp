@@ -12,9 +12,13 @@ namespace txt2csv {
 namespace {
 
 constexpr std::string_view usage =
-    "usage: txt2csv-cli [-s SEPARATOR] [INPUT [OUTPUT]]\n"
-    "Converts delimited GBK text (lines ended by CR LF) into a CSV table.\n"
-    "  -s SEPARATOR  the field separator of INPUT (default \",\")\n"
+    "usage: txt2csv-cli [-s SEPARATOR] [--encoding auto|gbk|utf-8] [INPUT [OUTPUT]]\n"
+    "Converts delimited text (lines ended by CR LF) into a CSV table.\n"
+    "  -s SEPARATOR  the field separator of INPUT (default \",\"); UTF-8 text is\n"
+    "                spelled in INPUT's encoding, other bytes are taken as they are\n"
+    "  --encoding E  how INPUT is read: gbk, utf-8 (its table starts with the\n"
+    "                byte-order mark), or auto (default): UTF-8 when INPUT starts\n"
+    "                with the mark or is UTF-8 throughout, else GBK\n"
     "  INPUT         the text file; - or absent: standard input\n"
     "  OUTPUT        the table file, replaced only on success; - or absent: standard output\n"
     "  -h, --help    show this help\n"
@@ -37,7 +41,8 @@ int usage_error(std::string_view message) {
 }
 
 struct options {
-  std::string separator = ",";
+  separator_spellings separator{",", ","};
+  std::optional<text_encoding> encoding;  // absent: told from the input
   std::optional<std::string> input;   // absent: standard input
   std::optional<std::string> output;  // absent: standard output
 };
@@ -47,6 +52,25 @@ bool names_standard_stream(const std::optional<std::string>& argument) {
 }
 
 std::string in_quotes(std::string_view name) { return "'" + std::string(name) + "'"; }
+
+const struct {
+  std::string_view name;
+  std::optional<text_encoding> encoding;
+} encoding_names[] = {
+    {"auto", std::nullopt},
+    {"gbk", text_encoding::gbk},
+    {"utf-8", text_encoding::utf8},
+};
+
+// Sets `chosen` from the name; false for a name it does not know.
+bool choose_encoding(std::string_view name, std::optional<text_encoding>& chosen) {
+  for (const auto& known : encoding_names) {
+    if (known.name != name) continue;
+    chosen = known.encoding;
+    return true;
+  }
+  return false;
+}
 
 // Formatted without the heap, which has just failed us.
 void complain_out_of_memory() {
@@ -77,9 +101,20 @@ int run(const std::vector<std::string>& arguments) {
       return 0;
     } else if (argument == "-s") {
       if (++i == arguments.size()) return usage_error("-s needs a separator");
-      chosen.separator = separator_from_argument(arguments[i]);
+      chosen.separator = separator_from_bytes(arguments[i]);
     } else if (argument.starts_with("-s")) {
-      chosen.separator = separator_from_argument(std::string_view(argument).substr(2));
+      chosen.separator = separator_from_bytes(std::string_view(argument).substr(2));
+    } else if (argument == "--encoding" || argument.starts_with("--encoding=")) {
+      std::string_view name;
+      if (argument.size() > std::string_view("--encoding").size()) {
+        name = std::string_view(argument).substr(std::string_view("--encoding=").size());
+      } else if (++i < arguments.size()) {
+        name = arguments[i];
+      } else {
+        return usage_error("--encoding needs auto, gbk or utf-8");
+      }
+      if (!choose_encoding(name, chosen.encoding))
+        return usage_error("unknown encoding " + in_quotes(name) + ": auto, gbk or utf-8");
     } else {
       return usage_error("unknown option " + in_quotes(argument));
     }
@@ -111,7 +146,7 @@ int run(const std::vector<std::string>& arguments) {
                            ? output_file::standard_output()
                            : output_file::replacing(path_from_argument(*chosen.output));
 
-  conversion_result result = convert_stream(*input, output, chosen.separator);
+  conversion_result result = convert_stream(*input, output, chosen.separator, chosen.encoding);
   switch (result.outcome) {
     case conversion_outcome::done:
       return 0;

@@ -14,8 +14,7 @@ namespace txt2csv {
 // included), 2 a usage error.
 int run_command_line(const std::vector<std::string>& arguments);
 
-// What each platform makes of an argument's bytes (cli_posix.cpp, cli_win32.cpp).
+// What each platform makes of a path argument's bytes (cli_posix.cpp, cli_win32.cpp).
 path path_from_argument(std::string_view argument);
-text separator_from_argument(std::string_view argument);
 
 }  // namespace txt2csv

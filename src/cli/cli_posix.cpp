@@ -1,12 +1,9 @@
-// On POSIX systems arguments are bytes: paths and the separator are taken
-// exactly as given, like the text of the window's separator box.
+// On POSIX systems arguments are bytes: paths are taken exactly as given.
 #include "cli/cli.h"
 
 namespace txt2csv {
 
 path path_from_argument(std::string_view argument) { return path(std::string(argument)); }
-
-text separator_from_argument(std::string_view argument) { return text(argument); }
 
 }  // namespace txt2csv
 

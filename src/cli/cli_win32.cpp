@@ -1,6 +1,5 @@
 // On Windows the command line is wide text. It is read as UTF-8 for the
-// portable option parsing; paths go back to wide text and the separator
-// becomes GBK bytes, the code page of the files it splits.
+// portable option parsing, and paths go back to wide text.
 #include <windows.h>
 
 #include "cli/cli.h"
@@ -9,8 +8,6 @@
 namespace txt2csv {
 
 path path_from_argument(std::string_view argument) { return path(wide_from_utf8(argument)); }
-
-text separator_from_argument(std::string_view argument) { return gbk_from_utf8(argument); }
 
 }  // namespace txt2csv
 

@@ -1,7 +1,6 @@
 // GBK texts: this file is compiled with the execution character set GBK.
 #include "convert/generate.h"
 
-#include "convert/convert_file.h"
 
 namespace txt2csv {
 
@@ -17,9 +16,9 @@ constexpr std::string_view output_failed =
 
 }  // namespace
 
-generate_report generate_table(const path& run_directory, std::string_view typed_separator) {
+generate_report generate_table(const path& run_directory, const separator_spellings& separator) {
   conversion_result result =
-      convert_file(run_directory / "1.txt", run_directory / "1.csv", typed_separator);
+      convert_file(run_directory / "1.txt", run_directory / "1.csv", separator);
   switch (result.outcome) {
     case conversion_outcome::done:
       return {done, box_style::icon_information};

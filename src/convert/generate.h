@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "convert/convert_file.h"
 #include "primitives/files.h"
 #include "primitives/message_box.h"
 
@@ -14,6 +15,6 @@ struct generate_report {
   unsigned box_style;        // the icon: information on success, else a warning
 };
 
-generate_report generate_table(const path& run_directory, std::string_view typed_separator);
+generate_report generate_table(const path& run_directory, const separator_spellings& separator);
 
 }  // namespace txt2csv

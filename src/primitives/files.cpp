@@ -6,6 +6,7 @@ namespace txt2csv {
 
 input_file::input_file(input_file&& other) noexcept
     : handle_(std::exchange(other.handle_, -1)),
+      start_offset_(other.start_offset_),
       owns_handle_(other.owns_handle_),
       status_(other.status_),
       failure_(std::move(other.failure_)) {}

@@ -39,9 +39,17 @@ class input_file {
   // The count of bytes read, 0 at the end, nothing after a read error.
   std::optional<size_t> read(char* buffer, size_t size);
 
+  // Whether reading can start over: a file on disk can, a pipe cannot.
+  bool can_rewind() const { return start_offset_ >= 0; }
+  // Back to where reading began; false when that failed.
+  bool rewind();
+
  private:
   input_file() = default;
+  void note_start();
+
   std::intptr_t handle_ = -1;
+  std::int64_t start_offset_ = -1;  // where reading began, if it can start over
   bool owns_handle_ = true;
   open_status status_ = open_status::unreadable;
   std::string failure_;

@@ -58,6 +58,7 @@ input_file::input_file(const path& name) {
   }
   handle_ = descriptor;
   status_ = open_status::opened;
+  note_start();
 }
 
 input_file input_file::standard_input() {
@@ -65,7 +66,22 @@ input_file input_file::standard_input() {
   input.handle_ = STDIN_FILENO;
   input.owns_handle_ = false;
   input.status_ = open_status::opened;
+  input.note_start();
   return input;
+}
+
+void input_file::note_start() {
+  struct stat info;
+  const int descriptor = static_cast<int>(handle_);
+  if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode))
+    start_offset_ = ::lseek(descriptor, 0, SEEK_CUR);
+}
+
+bool input_file::rewind() {
+  if (!can_rewind()) return false;
+  if (::lseek(static_cast<int>(handle_), start_offset_, SEEK_SET) == start_offset_) return true;
+  failure_ = describe_errno(errno);
+  return false;
 }
 
 input_file::~input_file() {

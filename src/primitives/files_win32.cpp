@@ -73,6 +73,7 @@ input_file::input_file(const path& name) {
   }
   handle_ = from_handle(file);
   status_ = open_status::opened;
+  note_start();
 }
 
 input_file input_file::standard_input() {
@@ -80,7 +81,24 @@ input_file input_file::standard_input() {
   input.handle_ = from_handle(GetStdHandle(STD_INPUT_HANDLE));
   input.owns_handle_ = false;
   input.status_ = open_status::opened;
+  input.note_start();
   return input;
+}
+
+void input_file::note_start() {
+  LARGE_INTEGER position{};
+  if (GetFileType(as_handle(handle_)) == FILE_TYPE_DISK &&
+      SetFilePointerEx(as_handle(handle_), LARGE_INTEGER{}, &position, FILE_CURRENT))
+    start_offset_ = position.QuadPart;
+}
+
+bool input_file::rewind() {
+  if (!can_rewind()) return false;
+  LARGE_INTEGER start{};
+  start.QuadPart = start_offset_;
+  if (SetFilePointerEx(as_handle(handle_), start, nullptr, FILE_BEGIN)) return true;
+  failure_ = describe_error(GetLastError());
+  return false;
 }
 
 input_file::~input_file() {

@@ -31,6 +31,12 @@ size_t utf8_sequence_length(std::string_view bytes) {
   return length;
 }
 
+bool is_well_formed_utf8(std::string_view bytes) {
+  for (size_t length; !bytes.empty(); bytes.remove_prefix(length))
+    if ((length = utf8_sequence_length(bytes)) == 0) return false;
+  return true;
+}
+
 size_t character_length(std::string_view input, size_t position, text_encoding encoding) {
   if (encoding == text_encoding::utf8)
     return std::max<size_t>(utf8_sequence_length(input.substr(position)), 1);

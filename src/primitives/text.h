@@ -29,6 +29,9 @@ constexpr bool is_lead_byte(char byte) {
 // (no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
 size_t utf8_sequence_length(std::string_view bytes);
 
+// Whether the bytes are well-formed UTF-8 from start to end.
+bool is_well_formed_utf8(std::string_view bytes);
+
 // The byte count of the character at `position`. GBK: a lead byte and the
 // byte after it, or 0 for a lead byte that ends the text (a scan stops
 // there). UTF-8: a well-formed sequence; any other byte stands alone.

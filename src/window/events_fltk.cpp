@@ -1,4 +1,3 @@
-#include "primitives/code_page.h"
 #include "shell/shell_fltk.h"
 #include "window/events.h"
 #include "window/generate_routine.h"
@@ -10,7 +9,7 @@ namespace txt2csv {
 void on_generate_clicked() {
   generate_and_report(reinterpret_cast<std::intptr_t>(loaded_window(main_window_number)),
                       [](std::intptr_t owner) {
-                        return gbk_from_utf8(
+                        return spell_separator(
                             separator_box_text(reinterpret_cast<Fl_Window*>(owner)));
                       });
 }

@@ -12,7 +12,8 @@ namespace txt2csv {
 void on_generate_clicked() {
   generate_and_report(reinterpret_cast<std::intptr_t>(loaded_window(main_window_number)),
                       [](std::intptr_t owner) {
-                        return gbk_from_wide(separator_box_text(reinterpret_cast<HWND>(owner)));
+                        return spell_separator(
+                            utf8_from_wide(separator_box_text(reinterpret_cast<HWND>(owner))));
                       });
 }
 

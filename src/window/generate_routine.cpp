@@ -9,7 +9,8 @@
 
 namespace txt2csv {
 
-void generate_and_report(std::intptr_t owner, text (*separator_of)(std::intptr_t owner)) {
+void generate_and_report(std::intptr_t owner,
+                         separator_spellings (*separator_of)(std::intptr_t owner)) {
   try {
     generate_report report = generate_table(run_directory(), separator_of(owner));
     message_box(report.message, report.box_style, std::nullopt, owner);

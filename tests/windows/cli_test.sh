@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# txt2csv-cli.exe under Wine: the wide command line, GBK separators typed as
-# Unicode, folders whose names GBK cannot spell, and the exit statuses.
+# txt2csv-cli.exe under Wine: the wide command line, separators typed as
+# Unicode for GBK and UTF-8 files, folders whose names GBK cannot spell, and
+# the exit statuses.
 # Usage: cli_test.sh TXT2CSV-CLI.EXE
 set -u
 cli="$1"
@@ -49,6 +50,14 @@ check "Korean folder: table" $'a,b\r' "$(cat "$dir/1.csv")"
 run_cli "$dir" -s '☃' 1.txt -
 check "separator outside GBK: status" 0 "$status"
 check "separator outside GBK: table" $'a|b\r' "$(cat "$work/out")"
+
+# In a UTF-8 file the same separator is matched as UTF-8, and the table
+# starts with the byte-order mark.
+printf 'a\xe2\x98\x83b\xef\xbc\x8c\xe4\xb8\xad\r\n' >"$dir/1.txt"
+run_cli "$dir" -s '☃' 1.txt -
+check "UTF-8 input: status" 0 "$status"
+check "UTF-8 input: table" "$(printf '\xef\xbb\xbfa,b\xef\xbc\x8c\xe4\xb8\xad\r\n' | od -An -tx1)" \
+  "$(od -An -tx1 <"$work/out")"
 
 # Failures: exit status 1, the old table kept.
 printf 'old\r\n' >"$dir/1.csv"
