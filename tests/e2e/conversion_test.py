@@ -22,6 +22,10 @@ def gbk(text):
     return text.encode("gbk")
 
 
+def utf8(text):
+    return text.encode("utf-8")
+
+
 # separator, typed (real key presses) or set (the box's text set through
 # Win32, for what xdotool cannot type), 1.txt, 1.csv
 TABLES = [
@@ -49,6 +53,16 @@ TABLES = [
     ("표", "set",
      b"a,b|c\r\nd",
      b'"a,b|c"\r\nd\r\n'),
+    # UTF-8 is told from GBK, split by its own characters (the comma after
+    # 中's third byte separates), and its table starts with the byte-order mark.
+    (",", "typed",
+     utf8('中,文\r\n数据,"引号"'),
+     utf8('\ufeff中,文\r\n数据,"""引号"""\r\n')),
+    # A mark at the start is not part of the first field; the separator from
+    # the box is matched as UTF-8, here one GBK lacks.
+    ("표", "set",
+     utf8('\ufeff甲표乙\r\n'),
+     utf8('\ufeff甲,乙\r\n')),
 ]
 
 desktop = None

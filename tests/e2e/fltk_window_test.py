@@ -112,6 +112,9 @@ class conversion(unittest.TestCase):
             ("quoting", b'x|"y"|a,b\r\n', separator("|"), b'x,"""y""","a,b"\r\n'),
             ("chinese separator", "甲，乙\r\n".encode("gbk"), separator("，"),
              "甲,乙\r\n".encode("gbk")),
+            # UTF-8 is split by its own characters and its table gets the mark.
+            ("utf-8 chinese separator", "甲，乙\r\n".encode("utf-8"), separator("，"),
+             "\ufeff甲,乙\r\n".encode("utf-8")),
             # Typed at once, a character lands before the comma.
             ("two characters", b"a;,b;c\r\n", lambda: desktop.type(";"), b"a,b;c\r\n"),
             ("empty box", b"a|b\r\n\r\nc\r\n", separator(""), b"a|b\r\n\r\nc\r\n"),
