@@ -182,6 +182,28 @@ TEST(txt2csv_cli, tells_utf8_from_gbk) {
   }
 }
 
+// The text ends at its first NUL, so an endless input after it is not read to
+// its end (timeout ends the test's run if it were).
+TEST(txt2csv_cli, stops_reading_where_the_text_ends) {
+  const struct {
+    std::string feed;
+    std::string arguments;
+    std::string expected_stdout;
+  } cases[] = {
+      {"timeout 20", "/dev/zero", ""},
+      {"(printf 'a|b\\r\\n'; cat /dev/zero) | timeout 20", "-s '|'", "a,b\r\n"},
+      {"(printf '\\344\\270\\255,a\\r\\n'; cat /dev/zero) | timeout 20", "", mark + utf8_sample},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.feed + " " + c.arguments);
+    scratch_directory dir;
+    outcome result = run_cli(dir, c.arguments, c.feed);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, c.expected_stdout);
+  }
+}
+
 TEST(txt2csv_cli, answers_usage_questions_and_errors) {
   const struct {
     std::string arguments;

@@ -31,8 +31,9 @@ const struct detection_case {
     {"above U+10FFFF", "\xF4\x90\x80\x80", gbk, true},
     {"byte never in UTF-8", "a\xFF", gbk, true},
     {"cut at the end", "\xE4\xB8\xAD\xE4\xB8", gbk, false},
-    {"NUL ends the text", "\xE4\xB8\xAD\0\xFF"s, utf8, false},
-    {"NUL first", "\0\xE4\xB8\xAD"s, gbk, false},
+    {"NUL ends the text", "\xE4\xB8\xAD\0\xFF"s, utf8, true},
+    {"NUL first", "\0\xE4\xB8\xAD"s, gbk, true},
+    {"NUL after a cut sequence", "\xE4\xB8\0"s, gbk, true},
 };
 
 TEST(encoding_detector, decides_the_same_at_every_chunk_size) {

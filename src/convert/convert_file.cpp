@@ -129,7 +129,7 @@ conversion_result convert_stream(input_file& input, output_file& output,
       *encoding);
   conversion_result replayed = ahead.replay(writer, buffer.get(), output);
   if (replayed.outcome != conversion_outcome::done) return replayed;
-  for (;;) {
+  while (!writer.text_ended()) {
     std::optional<size_t> count = input.read(buffer.get(), read_chunk);
     if (!count) return {conversion_outcome::input_unreadable, input.failure()};
     if (*count == 0) break;

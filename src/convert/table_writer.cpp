@@ -99,6 +99,7 @@ class table_conversion {
 
   virtual void write(std::string_view chunk) = 0;
   virtual void finish() = 0;
+  virtual bool text_ended() const = 0;
   bool failed() const { return output_.failed(); }
 
  protected:
@@ -180,6 +181,8 @@ class block_conversion final : public detail::table_conversion {
     const size_t done = convert_blocks(chunk.data(), chunk.size());
     held_.assign(state_.text_ended ? std::string_view() : chunk.substr(done));
   }
+
+  bool text_ended() const override { return state_.text_ended; }
 
   void finish() override {
     // The last bytes, in blocks padded with NUL, which matches nothing.
@@ -562,6 +565,8 @@ class byte_conversion final : public detail::table_conversion {
     output_.flush(output_.size());
   }
 
+  bool text_ended() const override { return text_ended_; }
+
  private:
   void take_line_byte(char byte) {
     if (expect_trail_) {
@@ -716,6 +721,8 @@ bool table_writer::write(std::string_view chunk) {
   if (!chunk.empty()) conversion_->write(chunk);
   return !conversion_->failed();
 }
+
+bool table_writer::text_ended() const { return conversion_->text_ended(); }
 
 bool table_writer::finish() {
   if (conversion_->failed()) return false;

@@ -33,6 +33,9 @@ class table_writer {
   bool write(std::string_view chunk);
   bool finish();
 
+  // The text ends at its first NUL: the input after it changes nothing.
+  bool text_ended() const;
+
  private:
   std::unique_ptr<detail::table_conversion> conversion_;
   // The input's first bytes, held until they tell whether they are a mark.

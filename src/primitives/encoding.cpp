@@ -77,12 +77,14 @@ void encoding_detector::feed(std::string_view chunk) {
 std::optional<text_encoding> encoding_detector::early_decision() const {
   if (has_mark_) return text_encoding::utf8;
   if (malformed_) return text_encoding::gbk;
+  if (text_ended_) return decision();
   return std::nullopt;
 }
 
 text_encoding encoding_detector::decision() const {
-  if (std::optional<text_encoding> early = early_decision()) return *early;
-  return has_multibyte_ && unfinished_.empty() ? text_encoding::utf8 : text_encoding::gbk;
+  if (has_mark_) return text_encoding::utf8;
+  return has_multibyte_ && unfinished_.empty() && !malformed_ ? text_encoding::utf8
+                                                              : text_encoding::gbk;
 }
 
 text_encoding detect_encoding(std::string_view whole_input) {

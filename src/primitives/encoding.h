@@ -18,8 +18,8 @@ class encoding_detector {
  public:
   void feed(std::string_view chunk);
 
-  // Known before the end of the input: a byte-order mark, or a byte that
-  // UTF-8 does not allow.
+  // Known before the end of the input: a byte-order mark, a byte that UTF-8
+  // does not allow, or a NUL, where the text ends.
   std::optional<text_encoding> early_decision() const;
 
   // The decision once the whole input has been fed.
