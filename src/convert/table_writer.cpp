@@ -93,7 +93,7 @@ class table_conversion {
  public:
   table_conversion(table_writer::sink sink, std::string_view table_start)
       : output_(std::move(sink)) {
-    output_.append(table_start);
+    if (!table_start.empty()) output_.append(table_start);
   }
   virtual ~table_conversion() = default;
 
