@@ -65,5 +65,21 @@ TEST(convert_file, takes_the_encoding_it_is_given) {
   EXPECT_EQ(file_contents(dir / "1.csv"), mark + "\xCE\xC4,a\r\n");
 }
 
+TEST(scratch_file, gives_back_what_was_written) {
+  scratch_file scratch;
+  ASSERT_TRUE(scratch.is_open()) << scratch.failure();
+  const std::string first(3 << 20, 'x');
+  ASSERT_TRUE(scratch.write(first));
+  ASSERT_TRUE(scratch.write("end"));
+  ASSERT_TRUE(scratch.rewind());
+  std::string back;
+  std::string buffer(1 << 20, '\0');
+  while (std::optional<size_t> count = scratch.read(buffer.data(), buffer.size())) {
+    if (*count == 0) break;
+    back.append(buffer, 0, *count);
+  }
+  EXPECT_TRUE(back == first + "end");
+}
+
 }  // namespace
 }  // namespace txt2csv

@@ -1,9 +1,7 @@
 #include "convert/convert_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
+#include <optional>
 
 #include "convert/table_writer.h"
 #include "primitives/code_page.h"
@@ -29,10 +27,6 @@ constexpr size_t read_chunk = 512 << 10;
 // to a temporary file.
 constexpr size_t kept_in_memory = 1 << 20;
 
-struct close_file {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // What was read of the input before the conversion started, to be converted first.
 class read_ahead {
  public:
@@ -50,11 +44,11 @@ class read_ahead {
       return true;
     }
     if (!spill_) {
-      spill_.reset(std::tmpfile());
-      if (!spill_ || !put_aside(memory_)) return false;
+      spill_.emplace();
+      if (!spill_->write(memory_)) return false;
       std::string().swap(memory_);
     }
-    return put_aside(chunk);
+    return spill_->write(chunk);
   }
 
   // Hands what was read to `writer`, or sets the input back to its start.
@@ -67,32 +61,27 @@ class read_ahead {
       if (writer.write(memory_)) return {conversion_outcome::done, {}};
       return {conversion_outcome::output_failed, output.failure()};
     }
-    std::rewind(spill_.get());
-    while (size_t count = std::fread(buffer, 1, read_chunk, spill_.get()))
-      if (!writer.write({buffer, count})) return {conversion_outcome::output_failed, output.failure()};
-    if (std::ferror(spill_.get())) return {conversion_outcome::input_unreadable, aside_failure()};
-    return {conversion_outcome::done, {}};
+    if (!spill_->rewind()) return {conversion_outcome::input_unreadable, aside_failure()};
+    for (;;) {
+      std::optional<size_t> count = spill_->read(buffer, read_chunk);
+      if (!count) return {conversion_outcome::input_unreadable, aside_failure()};
+      if (*count == 0) return {conversion_outcome::done, {}};
+      if (!writer.write({buffer, *count}))
+        return {conversion_outcome::output_failed, output.failure()};
+    }
   }
 
-  // Why keeping the bytes failed, for a person.
+  // Why keeping the bytes aside failed, for a person.
   std::string aside_failure() const {
     return "it could not be kept in a temporary file while its encoding was told (" +
-           failure_ + ")";
+           spill_->failure() + ")";
   }
 
  private:
-  bool put_aside(std::string_view bytes) {
-    if (spill_ && std::fwrite(bytes.data(), 1, bytes.size(), spill_.get()) == bytes.size())
-      return true;
-    failure_ = std::strerror(errno);
-    return false;
-  }
-
   input_file& input_;
   std::string memory_;
   bool read_again_ = false;
-  std::unique_ptr<std::FILE, close_file> spill_;
-  std::string failure_;
+  std::optional<scratch_file> spill_;
 };
 
 // Reads until the encoding is known, keeping what it read in `ahead`.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "primitives/file_handles.h"
+
 namespace txt2csv {
 
 input_file::input_file(input_file&& other) noexcept
@@ -19,6 +21,30 @@ output_file::output_file(output_file&& other) noexcept
       failed_(other.failed_),
       failure_(std::move(other.failure_)) {
   other.temporary_.clear();
+}
+
+std::optional<size_t> input_file::read(char* buffer, size_t size) {
+  if (status_ != open_status::opened) return std::nullopt;
+  return read_from(handle_, buffer, size, failure_);
+}
+
+bool input_file::rewind() { return can_rewind() && seek_to(handle_, start_offset_, failure_); }
+
+bool output_file::write(std::string_view bytes) {
+  if (failed_ || handle_ == -1) return false;
+  failed_ = !write_to(handle_, bytes, failure_);
+  return !failed_;
+}
+
+bool scratch_file::write(std::string_view bytes) {
+  return is_open() && write_to(handle_, bytes, failure_);
+}
+
+bool scratch_file::rewind() { return is_open() && seek_to(handle_, 0, failure_); }
+
+std::optional<size_t> scratch_file::read(char* buffer, size_t size) {
+  if (!is_open()) return std::nullopt;
+  return read_from(handle_, buffer, size, failure_);
 }
 
 std::optional<byte_block> read_whole_file(const path& name) {

@@ -85,6 +85,29 @@ class output_file {
   std::string failure_;
 };
 
+// A temporary file for bytes set aside: written, then read from its start
+// again. It has no name, or one that is gone once it is closed.
+class scratch_file {
+ public:
+  scratch_file();
+  scratch_file(const scratch_file&) = delete;
+  scratch_file& operator=(const scratch_file&) = delete;
+  ~scratch_file();
+
+  bool is_open() const { return handle_ != -1; }
+  // Why making, writing or reading it failed, for a person.
+  const std::string& failure() const { return failure_; }
+
+  bool write(std::string_view bytes);
+  bool rewind();
+  // The count of bytes read, 0 at the end, nothing after a read error.
+  std::optional<size_t> read(char* buffer, size_t size);
+
+ private:
+  std::intptr_t handle_ = -1;
+  std::string failure_;
+};
+
 // The whole file, or nothing when it is missing or cannot be read.
 std::optional<byte_block> read_whole_file(const path& name);
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "primitives/files.h"
+#include "primitives/file_handles.h"
 
 namespace txt2csv {
 
@@ -31,6 +32,37 @@ path temporary_name_beside(const path& target) {
 }
 
 }  // namespace
+
+std::optional<size_t> read_from(std::intptr_t handle, char* buffer, size_t size,
+                                std::string& failure) {
+  for (;;) {
+    ssize_t count = ::read(static_cast<int>(handle), buffer, size);
+    if (count >= 0) return static_cast<size_t>(count);
+    if (errno != EINTR) {
+      failure = describe_errno(errno);
+      return std::nullopt;
+    }
+  }
+}
+
+bool write_to(std::intptr_t handle, std::string_view bytes, std::string& failure) {
+  while (!bytes.empty()) {
+    ssize_t count = ::write(static_cast<int>(handle), bytes.data(), bytes.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) {
+      failure = count < 0 ? describe_errno(errno) : "nothing could be written";
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
+}
+
+bool seek_to(std::intptr_t handle, std::int64_t offset, std::string& failure) {
+  if (::lseek(static_cast<int>(handle), offset, SEEK_SET) == offset) return true;
+  failure = describe_errno(errno);
+  return false;
+}
 
 bool file_exists(const path& name) {
   struct stat info;
@@ -77,27 +109,8 @@ void input_file::note_start() {
     start_offset_ = ::lseek(descriptor, 0, SEEK_CUR);
 }
 
-bool input_file::rewind() {
-  if (!can_rewind()) return false;
-  if (::lseek(static_cast<int>(handle_), start_offset_, SEEK_SET) == start_offset_) return true;
-  failure_ = describe_errno(errno);
-  return false;
-}
-
 input_file::~input_file() {
   if (handle_ != -1 && owns_handle_) close_descriptor(static_cast<int>(handle_));
-}
-
-std::optional<size_t> input_file::read(char* buffer, size_t size) {
-  if (status_ != open_status::opened) return std::nullopt;
-  for (;;) {
-    ssize_t count = ::read(static_cast<int>(handle_), buffer, size);
-    if (count >= 0) return static_cast<size_t>(count);
-    if (errno != EINTR) {
-      failure_ = describe_errno(errno);
-      return std::nullopt;
-    }
-  }
 }
 
 output_file output_file::replacing(const path& target) {
@@ -138,21 +151,6 @@ void output_file::discard() {
   handle_ = -1;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
-}
-
-bool output_file::write(std::string_view bytes) {
-  if (failed_ || handle_ == -1) return false;
-  while (!bytes.empty()) {
-    ssize_t count = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) {
-      failed_ = true;
-      failure_ = count < 0 ? describe_errno(errno) : "nothing could be written";
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(count));
-  }
-  return true;
 }
 
 bool output_file::commit() {
@@ -203,6 +201,24 @@ bool output_file::commit() {
   }
   temporary_.clear();
   return true;
+}
+
+// Unlinked at once: the file goes with its descriptor, however the program ends.
+scratch_file::scratch_file() {
+  std::error_code error;
+  path directory = std::filesystem::temp_directory_path(error);
+  std::string name = ((error ? path("/tmp") : directory) / "txt2csv-XXXXXX").string();
+  int descriptor = ::mkostemp(name.data(), O_CLOEXEC);
+  if (descriptor < 0) {
+    failure_ = describe_errno(errno);
+    return;
+  }
+  ::unlink(name.c_str());
+  handle_ = descriptor;
+}
+
+scratch_file::~scratch_file() {
+  if (handle_ != -1) close_descriptor(static_cast<int>(handle_));
 }
 
 }  // namespace txt2csv

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "primitives/files.h"
+#include "primitives/file_handles.h"
 
 namespace txt2csv {
 
@@ -49,6 +50,39 @@ path temporary_name_beside(const path& target) {
 }
 
 }  // namespace
+
+std::optional<size_t> read_from(std::intptr_t handle, char* buffer, size_t size,
+                                std::string& failure) {
+  DWORD count = 0;
+  if (ReadFile(as_handle(handle), buffer, static_cast<DWORD>(std::min(size, largest_transfer)),
+               &count, nullptr))
+    return count;
+  DWORD error = GetLastError();
+  if (error == ERROR_BROKEN_PIPE) return 0;  // the writing end of a pipe has closed
+  failure = describe_error(error);
+  return std::nullopt;
+}
+
+bool write_to(std::intptr_t handle, std::string_view bytes, std::string& failure) {
+  while (!bytes.empty()) {
+    DWORD count = 0;
+    DWORD asked = static_cast<DWORD>(std::min(bytes.size(), largest_transfer));
+    if (!WriteFile(as_handle(handle), bytes.data(), asked, &count, nullptr) || count == 0) {
+      failure = describe_error(count == 0 ? ERROR_HANDLE_DISK_FULL : GetLastError());
+      return false;
+    }
+    bytes.remove_prefix(count);
+  }
+  return true;
+}
+
+bool seek_to(std::intptr_t handle, std::int64_t offset, std::string& failure) {
+  LARGE_INTEGER position{};
+  position.QuadPart = offset;
+  if (SetFilePointerEx(as_handle(handle), position, nullptr, FILE_BEGIN)) return true;
+  failure = describe_error(GetLastError());
+  return false;
+}
 
 bool file_exists(const path& name) {
   if (name.empty()) return false;
@@ -92,29 +126,8 @@ void input_file::note_start() {
     start_offset_ = position.QuadPart;
 }
 
-bool input_file::rewind() {
-  if (!can_rewind()) return false;
-  LARGE_INTEGER start{};
-  start.QuadPart = start_offset_;
-  if (SetFilePointerEx(as_handle(handle_), start, nullptr, FILE_BEGIN)) return true;
-  failure_ = describe_error(GetLastError());
-  return false;
-}
-
 input_file::~input_file() {
   if (handle_ != -1 && owns_handle_) CloseHandle(as_handle(handle_));
-}
-
-std::optional<size_t> input_file::read(char* buffer, size_t size) {
-  if (status_ != open_status::opened) return std::nullopt;
-  DWORD count = 0;
-  if (ReadFile(as_handle(handle_), buffer, static_cast<DWORD>(std::min(size, largest_transfer)),
-               &count, nullptr))
-    return count;
-  DWORD error = GetLastError();
-  if (error == ERROR_BROKEN_PIPE) return 0;  // the writing end of a pipe has closed
-  failure_ = describe_error(error);
-  return std::nullopt;
 }
 
 output_file output_file::replacing(const path& target) {
@@ -156,21 +169,6 @@ void output_file::discard() {
   handle_ = -1;
   if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
   temporary_.clear();
-}
-
-bool output_file::write(std::string_view bytes) {
-  if (failed_ || handle_ == -1) return false;
-  while (!bytes.empty()) {
-    DWORD count = 0;
-    DWORD asked = static_cast<DWORD>(std::min(bytes.size(), largest_transfer));
-    if (!WriteFile(as_handle(handle_), bytes.data(), asked, &count, nullptr) || count == 0) {
-      failed_ = true;
-      failure_ = describe_error(count == 0 ? ERROR_HANDLE_DISK_FULL : GetLastError());
-      return false;
-    }
-    bytes.remove_prefix(count);
-  }
-  return true;
 }
 
 bool output_file::commit() {
@@ -218,6 +216,29 @@ bool output_file::commit() {
   }
   temporary_.clear();
   return true;
+}
+
+// In the user's temporary folder, deleted by the system once closed.
+scratch_file::scratch_file() {
+  wchar_t directory[MAX_PATH + 1];
+  wchar_t name[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+  if (length == 0 || length > MAX_PATH || !GetTempFileNameW(directory, L"t2c", 0, name)) {
+    failure_ = describe_error(GetLastError());
+    return;
+  }
+  HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    failure_ = describe_error(GetLastError());
+    DeleteFileW(name);
+    return;
+  }
+  handle_ = from_handle(file);
+}
+
+scratch_file::~scratch_file() {
+  if (handle_ != -1) CloseHandle(as_handle(handle_));
 }
 
 }  // namespace txt2csv

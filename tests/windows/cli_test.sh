@@ -59,6 +59,14 @@ check "UTF-8 input: status" 0 "$status"
 check "UTF-8 input: table" "$(printf '\xef\xbb\xbfa,b\xef\xbc\x8c\xe4\xb8\xad\r\n' | od -An -tx1)" \
   "$(od -An -tx1 <"$work/out")"
 
+# From a pipe, told late: the start is kept in a temporary file meanwhile.
+(head -c 3000000 /dev/zero | tr '\0' 'a'; printf '\r\n\xe4\xb8\xad,x') >"$work/long.txt"
+cat "$work/long.txt" | (cd "$dir" && "$wine_run" "$cli" >"$work/out" 2>"$work/err")
+status=$?
+check "UTF-8 from a pipe: status" 0 "$status"
+check "UTF-8 from a pipe: start" "ef bb bf 61" "$(head -c 4 "$work/out" | od -An -tx1 | xargs)"
+check "UTF-8 from a pipe: end" "0d 0a e4 b8 ad 2c 78 0d 0a" "$(tail -c 9 "$work/out" | od -An -tx1 | xargs)"
+
 # Failures: exit status 1, the old table kept.
 printf 'old\r\n' >"$dir/1.csv"
 run_cli "$dir" missing.txt 1.csv
