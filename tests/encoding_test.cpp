@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "primitives/encoding.h"
 
 namespace txt2csv {
@@ -47,6 +50,65 @@ TEST(encoding_detector, decides_the_same_at_every_chunk_size) {
       EXPECT_EQ(detector.decision(), c.encoding);
       EXPECT_EQ(detector.early_decision().has_value(), c.known_early);
     }
+  }
+}
+
+// The decision by definition, one character at a time.
+text_encoding reference_decision(std::string_view input) {
+  if (input.starts_with(utf8_byte_order_mark)) return utf8;
+  const std::string text = bytes_to_text(input);
+  const bool has_high = std::any_of(text.begin(), text.end(), is_lead_byte);
+  return is_well_formed_utf8(text) && has_high ? utf8 : gbk;
+}
+
+// Sequences at the edges of what UTF-8 allows, and just past them.
+const std::string well_formed_pieces[] = {
+    "a",       "\x7F",     "\xC2\x80",       "\xDF\xBF",       "\xE0\xA0\x80",
+    "\xE4\xB8\xAD", "\xED\x9F\xBF", "\xEE\x80\x80", "\xEF\xBF\xBF", "\xF0\x90\x80\x80",
+    "\xF3\xBF\xBF\xBF", "\xF4\x8F\xBF\xBF"};
+const std::string malformed_pieces[] = {
+    "\x80",         "\xBF",         "\xC0\x80",     "\xC1\xBF",     "\xC2",         "\xC2\x41",
+    "\xC2\x80\x80",   "\xE0\x80\x80",   "\xE0\x9F\xBF", "\xE4\xB8",     "\xE4\xB8\x41", "\xE4\x41",
+    "\xED\xA0\x80",   "\xED\xBF\xBF",   "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",
+    "\xF5\x80\x80\x80", "\xF8\x88\x80\x80", "\xFF",         "\xF0\x90\x80", "\xF0\x90\x80\x41",
+    "\xE4\xB8\xAD\x80"};
+
+// Whole blocks of the input are checked together: every piece at every
+// place across two blocks and their lanes, alone and after a character.
+TEST(encoding_detector, tells_every_piece_at_every_place) {
+  std::vector<std::string> pieces(std::begin(well_formed_pieces), std::end(well_formed_pieces));
+  pieces.insert(pieces.end(), std::begin(malformed_pieces), std::end(malformed_pieces));
+  for (const std::string& piece : pieces) {
+    for (const std::string& before : {std::string(), std::string("\xE4\xB8\xAD")}) {
+      for (size_t place = 0; place + before.size() + piece.size() <= 100; ++place) {
+        std::string input(100, 'x');
+        input.replace(place, before.size() + piece.size(), before + piece);
+        SCOPED_TRACE(testing::PrintToString(piece) + " at " + std::to_string(place));
+        ASSERT_EQ(detect_encoding(input), reference_decision(input));
+      }
+    }
+  }
+}
+
+// Long random inputs of such pieces, fed in chunks of changing sizes.
+TEST(encoding_detector, decides_by_the_definition_on_random_inputs) {
+  std::mt19937 random(20261211);
+  for (int round = 0; round < 4000; ++round) {
+    std::string input;
+    const size_t pieces = random() % 200;
+    const bool spoiled = round % 2 == 0;
+    for (size_t i = 0; i < pieces; ++i)
+      input += well_formed_pieces[random() % std::size(well_formed_pieces)];
+    if (spoiled)
+      input.insert(random() % (input.size() + 1),
+                   malformed_pieces[random() % std::size(malformed_pieces)]);
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    encoding_detector detector;
+    for (size_t at = 0, chunk; at < input.size(); at += chunk) {
+      chunk = 1 + random() % 90;
+      detector.feed(std::string_view(input).substr(at, chunk));
+    }
+    ASSERT_EQ(detector.decision(), reference_decision(input));
   }
 }
 

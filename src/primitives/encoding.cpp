@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "primitives/utf8_blocks.h"
+
 namespace txt2csv {
 
 namespace {
@@ -28,6 +30,17 @@ bool could_lead(char byte) {
 size_t expected_length(char byte) {
   const auto lead = static_cast<unsigned char>(byte);
   return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+}
+
+// Where the sequence that `end` cuts begins, or `end` when it cuts none. The
+// bytes before `end` are well-formed.
+size_t start_of_cut_sequence(std::string_view bytes, size_t end) {
+  for (size_t back = 1; back <= 3 && back <= end; ++back) {
+    const char byte = bytes[end - back];
+    if (!is_lead_byte(byte)) return end;
+    if (static_cast<unsigned char>(byte) >= 0xC0) return expected_length(byte) > back ? end - back : end;
+  }
+  return end;
 }
 
 }  // namespace
@@ -57,7 +70,14 @@ void encoding_detector::feed(std::string_view chunk) {
     }
   }
 
-  size_t at = 0;
+  // Whole blocks at once, then the rest a character at a time.
+  const utf8_blocks_check blocks = check_utf8_blocks(chunk);
+  if (blocks.malformed) {
+    malformed_ = true;
+    return;
+  }
+  has_multibyte_ = has_multibyte_ || blocks.has_high;
+  size_t at = start_of_cut_sequence(chunk, blocks.checked);
   while (at < chunk.size()) {
     at += ascii_prefix_length(chunk.substr(at));
     if (at == chunk.size()) break;
