@@ -1,7 +1,6 @@
 // GBK texts: this file is compiled with the execution character set GBK.
 #include "convert/generate.h"
 
-
 namespace txt2csv {
 
 namespace {

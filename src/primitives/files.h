@@ -1,6 +1,7 @@
 // Files as the conversion needs them: whether a name is there, reading in
 // chunks while others may only read, and writing that replaces a file in one
-// step so that a failure leaves the old file exactly as it was.
+// step so that a failure leaves the old file exactly as it was; and a scratch
+// file for bytes that cannot be read twice.
 // One implementation per platform: files_posix.cpp, files_win32.cpp.
 #pragma once
 
