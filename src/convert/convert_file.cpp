@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "convert/file_pump.h"
 #include "convert/table_writer.h"
 #include "primitives/code_page.h"
 #include "primitives/encoding.h"
@@ -113,19 +114,19 @@ conversion_result convert_stream(input_file& input, output_file& output,
     conversion_result told = tell_encoding(input, buffer.get(), ahead, *encoding);
     if (told.outcome != conversion_outcome::done) return told;
   }
+  file_pump files(input, output);
   table_writer writer(
-      separator.in(*encoding), [&](std::string_view piece) { return output.write(piece); },
+      separator.in(*encoding), [&](std::string_view piece) { return files.write(piece); },
       *encoding);
   conversion_result replayed = ahead.replay(writer, buffer.get(), output);
   if (replayed.outcome != conversion_outcome::done) return replayed;
   while (!writer.text_ended()) {
-    std::optional<size_t> count = input.read(buffer.get(), read_chunk);
-    if (!count) return {conversion_outcome::input_unreadable, input.failure()};
-    if (*count == 0) break;
-    if (!writer.write({buffer.get(), *count}))
-      return {conversion_outcome::output_failed, output.failure()};
+    std::optional<std::string_view> chunk = files.next_chunk();
+    if (!chunk) return {conversion_outcome::input_unreadable, input.failure()};
+    if (chunk->empty()) break;
+    if (!writer.write(*chunk)) return {conversion_outcome::output_failed, output.failure()};
   }
-  if (!writer.finish() || !output.commit())
+  if (!writer.finish() || !files.finish() || !output.commit())
     return {conversion_outcome::output_failed, output.failure()};
   return {conversion_outcome::done, {}};
 }

@@ -1,0 +1,83 @@
+// The conversion's input and output on a second thread: it reads the input a
+// few chunks ahead of the conversion and writes the table behind it, so that
+// converting overlaps with copying bytes from and to the system. One thread
+// does both: with the conversion that makes two busy threads, as many as the
+// machine has cores; a third would take turns on the conversion's core. When
+// no thread can be started, all of it happens on the caller's thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+#include "primitives/files.h"
+
+namespace txt2csv {
+
+class file_pump {
+ public:
+  file_pump(input_file& input, output_file& output);
+  file_pump(const file_pump&) = delete;
+  file_pump& operator=(const file_pump&) = delete;
+  // Stops: waits for a read or write in progress and writes nothing more.
+  ~file_pump();
+
+  // The next chunk of the input, valid until the next call: empty at the
+  // end, nothing after a read error (the input's failure() says why). The
+  // input is not touched before the first call, so the caller may read it
+  // or set it back to its start until then.
+  std::optional<std::string_view> next_chunk();
+
+  // Takes a copy of `bytes` to write. False once an earlier write has
+  // failed: nothing more is written and the output's failure() says why.
+  bool write(std::string_view bytes);
+  // Writes the rest and waits for it: true when every byte has been written.
+  bool finish();
+
+ private:
+  // Buffers that go round between the two threads: the filling side fills
+  // them in turn, and the emptying side empties them in the same order.
+  struct ring {
+    explicit ring(size_t buffer_count);
+    size_t in_use() const { return filled - emptied; }
+    bool full() const { return in_use() == buffer_count; }
+    char* to_fill() const { return buffer(filled); }
+    std::string_view to_empty() const { return {buffer(emptied), counts[emptied % buffer_count]}; }
+    char* buffer(std::uint64_t serial) const;
+
+    const size_t buffer_count;
+    std::unique_ptr<char[]> bytes;
+    std::unique_ptr<size_t[]> counts;
+    std::uint64_t filled = 0;
+    std::uint64_t emptied = 0;
+  };
+
+  void pump();
+  void pass_on_table_chunk();
+  void wait_for_pump(std::unique_lock<std::mutex>& lock, auto until);
+
+  input_file& input_;
+  output_file& output_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  ring input_ring_;  // filled by the pump, emptied by the conversion
+  ring table_ring_;  // filled by the conversion, emptied by the pump
+  bool reading_ = false;
+  bool holding_input_ = false;
+  char* filling_ = nullptr;  // the table buffer being filled
+  size_t filled_ = 0;
+  bool input_ended_ = false;
+  bool read_failed_ = false;
+  bool write_failed_ = false;
+  bool stopped_ = false;
+  bool caller_waits_ = false;
+  bool pump_waits_ = false;
+  std::thread pump_;
+};
+
+}  // namespace txt2csv
