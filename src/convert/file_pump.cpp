@@ -29,7 +29,7 @@ file_pump::file_pump(input_file& input, output_file& output)
   try {
     pump_ = std::thread([this] { pump(); });
   } catch (const std::system_error&) {
-    // No second thread: next_chunk() reads and write() writes.
+    // No second thread: the caller's waits do every transfer.
   }
 }
 
@@ -43,56 +43,70 @@ file_pump::~file_pump() {
   pump_.join();
 }
 
+// One read and one write at a time, so that each goes on where the last ended.
+bool file_pump::read_due() const {
+  return reading_ && !input_ended_ && !read_in_progress_ && !input_ring_.full();
+}
+
+bool file_pump::write_due() const {
+  return !write_failed_ && !write_in_progress_ && table_ring_.in_use() > 0;
+}
+
+bool file_pump::transfer_one(std::unique_lock<std::mutex>& lock) {
+  // Of the two, the side where the conversion is nearer to waiting goes first.
+  const bool input_nearer = input_ring_.in_use() < buffers_per_ring - table_ring_.in_use();
+  if (read_due() && (input_nearer || !write_due())) {
+    read_in_progress_ = true;
+    char* buffer = input_ring_.to_fill();
+    lock.unlock();
+    const std::optional<size_t> count = input_.read(buffer, buffer_size);
+    lock.lock();
+    read_in_progress_ = false;
+    // The end, or a read error, is passed on as an empty chunk.
+    input_ring_.counts[input_ring_.filled++ % buffers_per_ring] = count.value_or(0);
+    read_failed_ = !count;
+    input_ended_ = count.value_or(0) == 0;
+  } else if (write_due()) {
+    write_in_progress_ = true;
+    const std::string_view chunk = table_ring_.to_empty();
+    lock.unlock();
+    const bool written = output_.write(chunk);
+    lock.lock();
+    write_in_progress_ = false;
+    ++table_ring_.emptied;
+    write_failed_ = !written;
+  } else {
+    return false;
+  }
+  if (caller_waits_ || pump_waits_) changed_.notify_all();
+  return true;
+}
+
 void file_pump::pump() {
   std::unique_lock lock(mutex_);
   while (!stopped_) {
-    const bool can_read = reading_ && !input_ended_ && !input_ring_.full();
-    const bool can_write = !write_failed_ && table_ring_.in_use() > 0;
-    // Of the two, the side where the conversion is nearer to waiting goes first.
-    const bool input_nearer = input_ring_.in_use() < buffers_per_ring - table_ring_.in_use();
-    if (can_read && (input_nearer || !can_write)) {
-      char* buffer = input_ring_.to_fill();
-      lock.unlock();
-      const std::optional<size_t> count = input_.read(buffer, buffer_size);
-      lock.lock();
-      // The end, or a read error, is passed on as an empty chunk.
-      input_ring_.counts[input_ring_.filled++ % buffers_per_ring] = count.value_or(0);
-      read_failed_ = !count;
-      input_ended_ = count.value_or(0) == 0;
-    } else if (can_write) {
-      const std::string_view chunk = table_ring_.to_empty();
-      lock.unlock();
-      const bool written = output_.write(chunk);
-      lock.lock();
-      ++table_ring_.emptied;
-      write_failed_ = !written;
-    } else {
-      // With the input ring full, the pump waits until half of it is free,
-      // so that it then reads several chunks instead of waking for each.
-      pump_waits_ = true;
-      changed_.wait(lock, [&] {
-        return stopped_ || (!write_failed_ && table_ring_.in_use() > 0) ||
-               (reading_ && !input_ended_ && input_ring_.in_use() <= buffers_per_ring / 2);
-      });
-      pump_waits_ = false;
-      continue;
-    }
-    if (caller_waits_) changed_.notify_all();
+    if (transfer_one(lock)) continue;
+    // With the input ring full, the pump waits until half of it is free,
+    // so that it then reads several chunks instead of waking for each.
+    pump_waits_ = true;
+    changed_.wait(lock, [&] {
+      return stopped_ || write_due() ||
+             (read_due() && input_ring_.in_use() <= buffers_per_ring / 2);
+    });
+    pump_waits_ = false;
   }
 }
 
-void file_pump::wait_for_pump(std::unique_lock<std::mutex>& lock, auto until) {
-  caller_waits_ = true;
-  changed_.wait(lock, until);
-  caller_waits_ = false;
+void file_pump::wait_until(std::unique_lock<std::mutex>& lock, auto done) {
+  while (!done()) {
+    if (transfer_one(lock)) continue;
+    caller_waits_ = true;
+    changed_.wait(lock, [&] { return done() || read_due() || write_due(); });
+    caller_waits_ = false;
+  }
 }
 
 std::optional<std::string_view> file_pump::next_chunk() {
-  if (!pump_.joinable()) {
-    const std::optional<size_t> count = input_.read(input_ring_.buffer(0), buffer_size);
-    if (!count) return std::nullopt;
-    return std::string_view(input_ring_.buffer(0), *count);
-  }
   std::unique_lock lock(mutex_);
   reading_ = true;
   if (holding_input_) {
@@ -100,7 +114,7 @@ std::optional<std::string_view> file_pump::next_chunk() {
     holding_input_ = false;
   }
   if (pump_waits_ && input_ring_.in_use() <= buffers_per_ring / 2) changed_.notify_all();
-  wait_for_pump(lock, [&] { return input_ring_.in_use() > 0; });
+  wait_until(lock, [&] { return input_ring_.in_use() > 0; });
   const std::string_view chunk = input_ring_.to_empty();
   if (chunk.empty()) {
     if (read_failed_) return std::nullopt;
@@ -119,14 +133,10 @@ void file_pump::pass_on_table_chunk() {
 }
 
 bool file_pump::write(std::string_view bytes) {
-  if (!pump_.joinable()) {
-    write_failed_ = write_failed_ || !output_.write(bytes);
-    return !write_failed_;
-  }
   while (!bytes.empty()) {
     if (!filling_) {
       std::unique_lock lock(mutex_);
-      wait_for_pump(lock, [&] { return write_failed_ || !table_ring_.full(); });
+      wait_until(lock, [&] { return write_failed_ || !table_ring_.full(); });
       if (write_failed_) return false;
       filling_ = table_ring_.to_fill();
     }
@@ -140,15 +150,10 @@ bool file_pump::write(std::string_view bytes) {
 }
 
 bool file_pump::finish() {
-  if (!pump_.joinable()) return !write_failed_;
   if (filled_ > 0) pass_on_table_chunk();
-  {
-    std::unique_lock lock(mutex_);
-    wait_for_pump(lock, [&] { return write_failed_ || table_ring_.in_use() == 0; });
-    stopped_ = true;
-  }
-  changed_.notify_all();
-  pump_.join();
+  std::unique_lock lock(mutex_);
+  reading_ = false;  // the rest of the input is not needed
+  wait_until(lock, [&] { return write_failed_ || table_ring_.in_use() == 0; });
   return !write_failed_;
 }
 

@@ -1,9 +1,11 @@
-// The conversion's input and output on a second thread: it reads the input a
-// few chunks ahead of the conversion and writes the table behind it, so that
-// converting overlaps with copying bytes from and to the system. One thread
-// does both: with the conversion that makes two busy threads, as many as the
-// machine has cores; a third would take turns on the conversion's core. When
-// no thread can be started, all of it happens on the caller's thread.
+// The conversion's input and output, moved on a second thread: the input is
+// read a few chunks ahead of the conversion and the table is written behind
+// it, so that converting overlaps with copying bytes from and to the system.
+// One thread moves both ways: with the conversion that makes two busy
+// threads, as many as the machine has cores; a third would take turns on the
+// conversion's core. Whenever the conversion would wait for it, it does the
+// next read or write itself instead, and it does all of them when no thread
+// can be started.
 #pragma once
 
 #include <condition_variable>
@@ -40,8 +42,7 @@ class file_pump {
   bool finish();
 
  private:
-  // Buffers that go round between the two threads: the filling side fills
-  // them in turn, and the emptying side empties them in the same order.
+  // Buffers filled in turn and emptied in the same order.
   struct ring {
     explicit ring(size_t buffer_count);
     size_t in_use() const { return filled - emptied; }
@@ -57,26 +58,32 @@ class file_pump {
     std::uint64_t emptied = 0;
   };
 
+  bool read_due() const;
+  bool write_due() const;
+  bool transfer_one(std::unique_lock<std::mutex>& lock);
   void pump();
+  void wait_until(std::unique_lock<std::mutex>& lock, auto done);
   void pass_on_table_chunk();
-  void wait_for_pump(std::unique_lock<std::mutex>& lock, auto until);
 
   input_file& input_;
   output_file& output_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  ring input_ring_;  // filled by the pump, emptied by the conversion
-  ring table_ring_;  // filled by the conversion, emptied by the pump
-  bool reading_ = false;
-  bool holding_input_ = false;
-  char* filling_ = nullptr;  // the table buffer being filled
-  size_t filled_ = 0;
+  ring input_ring_;  // filled by reads, emptied by the conversion
+  ring table_ring_;  // filled by the conversion, emptied by writes
+  bool reading_ = false;  // the conversion has asked for the input
+  bool read_in_progress_ = false;
+  bool write_in_progress_ = false;
   bool input_ended_ = false;
   bool read_failed_ = false;
   bool write_failed_ = false;
   bool stopped_ = false;
   bool caller_waits_ = false;
   bool pump_waits_ = false;
+  // The conversion's own: the input chunk it holds, the table buffer it fills.
+  bool holding_input_ = false;
+  char* filling_ = nullptr;
+  size_t filled_ = 0;
   std::thread pump_;
 };
 
