@@ -42,11 +42,11 @@ ino_t inode_of(const std::filesystem::path& name) {
   return info.st_ino;
 }
 
-// Converts `input` into `target` with the fault armed in txt2csv-cli.
-child_outcome convert_with_fault(const scratch_directory& dir, const std::string& fault,
-                                 const std::string& target = "1.csv") {
+// txt2csv-cli converting `source` into `target` in `dir`, with the fault armed.
+child_command command_with_fault(const scratch_directory& dir, const std::string& fault,
+                                 const std::string& source, const std::string& target) {
   child_command command;
-  command.arguments = {TXT2CSV_CLI, "-s", "|", "1.txt", target};
+  command.arguments = {TXT2CSV_CLI, "-s", "|", source, target};
   command.directory = dir.path();
   const char* asan_options = std::getenv("ASAN_OPTIONS");
   command.environment = {
@@ -54,7 +54,13 @@ child_outcome convert_with_fault(const scratch_directory& dir, const std::string
       // AddressSanitizer's runtime would otherwise insist on coming first.
       std::string("ASAN_OPTIONS=") + (asan_options ? asan_options : "") +
           ":verify_asan_link_order=0"};
-  return run_child(command);
+  return command;
+}
+
+// Converts `input` into `target` with the fault armed in txt2csv-cli.
+child_outcome convert_with_fault(const scratch_directory& dir, const std::string& fault,
+                                 const std::string& target = "1.csv") {
+  return run_child(command_with_fault(dir, fault, "1.txt", target));
 }
 
 struct fault_case {
@@ -114,8 +120,8 @@ TEST(txt2csv_cli_faults, no_table_appears_when_a_new_one_fails) {
   }
 }
 
-// The injector loaded and transfers made hard but not failing: the table is
-// complete and replaces the old one.
+// The injector loaded and transfers made hard but not failing, or no thread
+// to make them on: the table is complete and replaces the old one.
 TEST(txt2csv_cli_faults, hard_but_working_disk_gives_the_whole_table) {
   const std::string faults[] = {
       "none",
@@ -123,6 +129,7 @@ TEST(txt2csv_cli_faults, hard_but_working_disk_gives_the_whole_table) {
       "short:4093",
       "interrupt",
       "write:" + std::to_string(table.size()) + ":ENOSPC",  // just enough room
+      "thread:EAGAIN",  // no second thread: the conversion moves the bytes itself
   };
   for (const std::string& fault : faults) {
     SCOPED_TRACE(fault);
@@ -134,6 +141,29 @@ TEST(txt2csv_cli_faults, hard_but_working_disk_gives_the_whole_table) {
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(file_contents(dir / "1.csv") == table);
     EXPECT_EQ(dir.names(), (std::set<std::string>{"1.txt", "1.csv"}));
+  }
+}
+
+// The table is written on a second thread while the conversion goes on: a
+// write that fails there must stop the conversion, which then stops reading
+// its standard input long before the end.
+TEST(txt2csv_cli_faults, failed_write_stops_the_conversion) {
+  for (const std::string fault : {"write:0:ENOSPC", "write:3000001:EIO"}) {
+    SCOPED_TRACE(fault);
+    scratch_directory dir;
+    put_file(dir / "1.csv", old_table);
+    child_command command = command_with_fault(dir, fault, "-", "1.csv");
+    uint64_t fed = 0;
+    command.feed = [&](int descriptor) {
+      while (fed < (uint64_t{1} << 30) && testing_support::write_all(descriptor, input))
+        fed += input.size();
+    };
+    child_outcome result = run_child(command);
+    EXPECT_LT(fed, uint64_t{64} << 20);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.starts_with("txt2csv-cli: " + not_written)) << result.err;
+    EXPECT_EQ(file_contents(dir / "1.csv"), old_table);
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"1.csv"}));
   }
 }
 

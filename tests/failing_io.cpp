@@ -8,12 +8,14 @@
 //   close:ERRNO    closing a file opened for writing fails; as on Linux, the
 //                  descriptor is released all the same
 //   rename:ERRNO   rename fails
+//   thread:ERRNO   no thread can be started (pthread_create fails)
 //   short:N        no failure: every read and write moves at most N bytes
 //   interrupt      no failure: every other read and write is interrupted by a
 //                  signal (EINTR) before it moves a byte
 // Without TXT2CSV_FAULT, or with "none", every call goes through unchanged.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,7 +28,7 @@
 
 namespace {
 
-enum class fault_kind { none, write, read, fsync, close, rename, short_transfers, interrupt };
+enum class fault_kind { none, write, read, fsync, close, rename, thread, short_transfers, interrupt };
 
 struct fault {
   fault_kind kind = fault_kind::none;
@@ -44,7 +46,8 @@ int error_named(std::string_view name, const char* setting) {
     std::string_view name;
     int error;
   } errors[] = {{"EIO", EIO},       {"ENOSPC", ENOSPC}, {"EDQUOT", EDQUOT},
-                {"EACCES", EACCES}, {"EXDEV", EXDEV},   {"EROFS", EROFS}};
+                {"EACCES", EACCES}, {"EXDEV", EXDEV},   {"EROFS", EROFS},
+                {"EAGAIN", EAGAIN}};
   for (const auto& known : errors)
     if (known.name == name) return known.error;
   refuse(setting);
@@ -62,6 +65,7 @@ fault parse(const char* setting) {
                {"fsync", fault_kind::fsync, false, true},
                {"close", fault_kind::close, false, true},
                {"rename", fault_kind::rename, false, true},
+               {"thread", fault_kind::thread, false, true},
                {"short", fault_kind::short_transfers, true, false},
                {"interrupt", fault_kind::interrupt, false, false}};
   std::string_view rest = setting;
@@ -170,4 +174,11 @@ extern "C" int rename(const char* old_name, const char* new_name) noexcept {
   if (armed().kind != fault_kind::rename) return real(old_name, new_name);
   errno = armed().error;
   return -1;
+}
+
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
+                              void* (*start)(void*), void* argument) {
+  static auto* real = next_definition<decltype(::pthread_create)>("pthread_create");
+  if (armed().kind != fault_kind::thread) return real(thread, attributes, start, argument);
+  return armed().error;
 }
