@@ -148,11 +148,16 @@ TEST(txt2csv_cli_faults, hard_but_working_disk_gives_the_whole_table) {
 // write that fails there must stop the conversion, which then stops reading
 // its standard input long before the end.
 TEST(txt2csv_cli_faults, failed_write_stops_the_conversion) {
-  for (const std::string fault : {"write:0:ENOSPC", "write:3000001:EIO"}) {
-    SCOPED_TRACE(fault);
+  const struct {
+    std::string fault;
+    std::string reason;
+  } cases[] = {{"write:0:ENOSPC", "No space left on device"},
+               {"write:3000001:EIO", "Input/output error"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
     scratch_directory dir;
     put_file(dir / "1.csv", old_table);
-    child_command command = command_with_fault(dir, fault, "-", "1.csv");
+    child_command command = command_with_fault(dir, c.fault, "-", "1.csv");
     uint64_t fed = 0;
     command.feed = [&](int descriptor) {
       while (fed < (uint64_t{1} << 30) && testing_support::write_all(descriptor, input))
@@ -161,7 +166,7 @@ TEST(txt2csv_cli_faults, failed_write_stops_the_conversion) {
     child_outcome result = run_child(command);
     EXPECT_LT(fed, uint64_t{64} << 20);
     EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.starts_with("txt2csv-cli: " + not_written)) << result.err;
+    EXPECT_EQ(result.err, "txt2csv-cli: " + not_written + c.reason + kept + "\n");
     EXPECT_EQ(file_contents(dir / "1.csv"), old_table);
     EXPECT_EQ(dir.names(), (std::set<std::string>{"1.csv"}));
   }

@@ -28,7 +28,9 @@
 
 namespace {
 
-enum class fault_kind { none, write, read, fsync, close, rename, thread, short_transfers, interrupt };
+enum class fault_kind {
+  none, write, read, fsync, close, rename, thread, short_transfers, interrupt
+};
 
 struct fault {
   fault_kind kind = fault_kind::none;
