@@ -107,7 +107,7 @@ conversion_result convert_stream(input_file& input, output_file& output,
                                  const separator_spellings& separator,
                                  std::optional<text_encoding> encoding) {
   if (!output.is_open()) return {conversion_outcome::output_failed, output.failure()};
-  auto buffer = std::make_unique<char[]>(read_chunk);
+  auto buffer = std::make_unique_for_overwrite<char[]>(read_chunk);
   read_ahead ahead(input);
   if (!encoding) {
     encoding.emplace();

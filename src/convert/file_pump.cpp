@@ -83,7 +83,18 @@ bool file_pump::transfer_one(std::unique_lock<std::mutex>& lock) {
 }
 
 void file_pump::pump() {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(mutex_, std::defer_lock);
+  try {
+    lock.lock();
+    pump_transfers(lock);
+  } catch (...) {
+    if (!lock.owns_lock()) lock.lock();
+    pump_failure_ = std::current_exception();
+    changed_.notify_all();
+  }
+}
+
+void file_pump::pump_transfers(std::unique_lock<std::mutex>& lock) {
   while (!stopped_) {
     if (transfer_one(lock)) continue;
     // With the input ring full, the pump waits until half of it is free,
@@ -99,9 +110,10 @@ void file_pump::pump() {
 
 void file_pump::wait_until(std::unique_lock<std::mutex>& lock, auto done) {
   while (!done()) {
+    if (pump_failure_) std::rethrow_exception(pump_failure_);
     if (transfer_one(lock)) continue;
     caller_waits_ = true;
-    changed_.wait(lock, [&] { return done() || read_due() || write_due(); });
+    changed_.wait(lock, [&] { return done() || read_due() || write_due() || pump_failure_; });
     caller_waits_ = false;
   }
 }

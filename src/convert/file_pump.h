@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -62,6 +63,7 @@ class file_pump {
   bool write_due() const;
   bool transfer_one(std::unique_lock<std::mutex>& lock);
   void pump();
+  void pump_transfers(std::unique_lock<std::mutex>& lock);
   void wait_until(std::unique_lock<std::mutex>& lock, auto done);
   void pass_on_table_chunk();
 
@@ -78,6 +80,8 @@ class file_pump {
   bool read_failed_ = false;
   bool write_failed_ = false;
   bool stopped_ = false;
+  // What ended the pump thread (running out of memory), thrown again to the conversion.
+  std::exception_ptr pump_failure_;
   bool caller_waits_ = false;
   bool pump_waits_ = false;
   // The conversion's own: the input chunk it holds, the table buffer it fills.
